@@ -1,0 +1,17 @@
+#pragma once
+
+#include <string>
+
+namespace zentrivo {
+
+/// An application as the user sees it: display name, bundle identifier (on Linux the desktop
+/// file id without ".desktop") and path (on Linux the desktop entry's file).
+struct InstalledApp {
+    std::string name;
+    std::string bundleId;
+    std::string path;
+
+    bool operator==(const InstalledApp&) const = default;
+};
+
+} // namespace zentrivo

@@ -1,0 +1,25 @@
+#pragma once
+
+#include "Default.h"
+#include "DefaultsDatabase.h"
+
+namespace zentrivo {
+
+class DoubleDefault final : public Default {
+public:
+    DoubleDefault(DefaultsDatabase& db, std::string key);
+
+    double value() const noexcept { return cached; }
+    void set(double newValue);
+
+    const std::string& key() const override { return keyName; }
+    /// A missing "double" member changes nothing.
+    void load(const CodableDefault& from) override;
+
+private:
+    DefaultsDatabase& db;
+    std::string keyName;
+    double cached;
+};
+
+} // namespace zentrivo

@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Zentrivo needs to build, run and test; skips what is present.
+set -euo pipefail
+
+packages=(
+  # build
+  build-essential cmake ninja-build ccache pkg-config git
+  qt6-base-dev libqt6svg6 libx11-dev libxi-dev libxtst-dev libxrandr-dev libevdev-dev
+  libglib2.0-dev libsqlite3-dev nlohmann-json3-dev libutf8proc-dev
+  libgtest-dev libgmock-dev libbenchmark-dev
+  # run and test
+  xvfb xdotool x11-utils xcompmgr dbus dbus-x11 desktop-file-utils imagemagick sqlite3
+  adwaita-icon-theme hicolor-icon-theme procps
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -eq 0 ]; then
+  exit 0
+fi
+
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+echo "Installing: ${missing[*]}"
+$SUDO apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"

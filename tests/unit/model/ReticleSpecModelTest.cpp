@@ -1,0 +1,88 @@
+#include "app/model/ReticleSpecModel.h"
+#include "app/settings/Defaults.h"
+#include "tests/fakes/FakeDefaultsDatabase.h"
+
+#include <gtest/gtest.h>
+
+namespace zentrivo {
+namespace {
+
+class ReticleSpecModelTest : public ::testing::Test {
+protected:
+    std::string stored(const char* key) {
+        const auto it = db.values.find(key);
+        return it == db.values.end() ? "<none>" : std::get<std::string>(it->second);
+    }
+    test::FakeDefaultsDatabase db;
+    MacPlatformProfile profile;
+};
+
+TEST_F(ReticleSpecModelTest, FreshInstallUsesDefaultsAndWritesNothing) {
+    Defaults defaults(db);
+    ReticleSpecModel model(defaults, profile);
+    EXPECT_EQ(model.mainSpec().t, (Action{"com.apple.finder", ActionType::app}));
+    EXPECT_EQ(model.mainSpec().l, (Action{"com.apple.MobileSMS", ActionType::app}));
+    EXPECT_EQ(model.mainSpec().r, (Action{"com.apple.mail", ActionType::app}));
+    EXPECT_EQ(model.mainSpec().b, (Action{"com.apple.Safari", ActionType::app}));
+    EXPECT_EQ(model.farSpec(), ReticleSpecModel::defaultFarSpec());
+    EXPECT_FALSE(model.anyFarSpecConfigured());
+    EXPECT_EQ(db.writes, 0);
+}
+
+TEST_F(ReticleSpecModelTest, CentreChangesStayInMemoryButTravelWithTheNextSave) {
+    Defaults defaults(db);
+    ReticleSpecModel model(defaults, profile);
+    model.setFarSlot(Action{"x", ActionType::app}, Directional::c);
+    EXPECT_FALSE(model.anyFarSpecConfigured());
+    EXPECT_EQ(db.writes, 0);
+
+    model.setMainSlot(Action{"centre", ActionType::app}, Directional::c);
+    EXPECT_EQ(db.writes, 0);
+    model.setMainSlot(Action{"top", ActionType::app}, Directional::t);
+    const auto saved = ReticleSpec::fromJsonString(stored("mainReticleSpec"));
+    ASSERT_TRUE(saved);
+    EXPECT_EQ(saved->c, (Action{"centre", ActionType::app}));
+    EXPECT_EQ(saved->t, (Action{"top", ActionType::app}));
+}
+
+TEST_F(ReticleSpecModelTest, FarRingSlotsDecideAnyFarSpecConfigured) {
+    Defaults defaults(db);
+    ReticleSpecModel model(defaults, profile);
+    model.setFarSlot(Action{"x", ActionType::app}, Directional::tl);
+    EXPECT_TRUE(model.anyFarSpecConfigured());
+    EXPECT_EQ(stored("farReticleSpec"), R"({"id":1,"tl":{"stringValue":"x","type":0}})");
+    model.setFarSlot(std::nullopt, Directional::tl);
+    EXPECT_FALSE(model.anyFarSpecConfigured());
+    EXPECT_EQ(stored("farReticleSpec"), R"({"id":1})");
+}
+
+TEST_F(ReticleSpecModelTest, UndecodableStoredPanelIsIgnoredAndKeptUntilNextSave) {
+    db.values["mainReticleSpec"] = std::string("{}");
+    db.values["farReticleSpec"] = std::int64_t{42};
+    Defaults defaults(db);
+    ReticleSpecModel model(defaults, profile);
+    EXPECT_EQ(model.mainSpec(), profile.defaultMainSpec());
+    EXPECT_EQ(model.farSpec(), ReticleSpecModel::defaultFarSpec());
+    EXPECT_EQ(stored("mainReticleSpec"), "{}");
+    model.setMainSlot(std::nullopt, Directional::l);
+    EXPECT_NE(stored("mainReticleSpec"), "{}");
+}
+
+TEST_F(ReticleSpecModelTest, LookupFallsBackFromFarToNearAndLastAppIgnoresCentres) {
+    Defaults defaults(db);
+    ReticleSpecModel model(defaults, profile);
+    model.setFarSlot(Action{"far.r", ActionType::app}, Directional::r);
+    EXPECT_EQ(model.action(Directional::r, true)->stringValue, "far.r");
+    EXPECT_EQ(model.action(Directional::t, true)->stringValue, "com.apple.finder");
+    EXPECT_EQ(model.action(Directional::r, false)->stringValue, "com.apple.mail");
+    EXPECT_FALSE(model.action(Directional::tl, true));
+
+    model.setMainSlot(Action::lastApp(), Directional::c);
+    model.setFarSlot(Action::lastApp(), Directional::c);
+    EXPECT_FALSE(model.containsLastApp());
+    model.setFarSlot(Action::lastApp(), Directional::br);
+    EXPECT_TRUE(model.containsLastApp());
+}
+
+} // namespace
+} // namespace zentrivo
