@@ -1,8 +1,12 @@
 #pragma once
 
+#include "InstalledApp.h"
 #include "ReticleSpec.h"
 
+#include "app/core/SystemInfo.h"
+
 #include <string>
+#include <vector>
 
 namespace zentrivo {
 
@@ -20,6 +24,17 @@ public:
     virtual ReticleSpec defaultMainSpec() const = 0;
     /// The file manager's bundle identifier; empty when the platform has none.
     virtual std::string fileManagerId() const = 0;
+
+    // The answers below default to the freedesktop ones.
+
+    /// This program's own bundle identifier (on Linux its desktop id).
+    virtual std::string selfBundleId() const { return "com.tovelane.ZentrivoPro"; }
+    /// The extension, without the dot, of a file that is an application's bundle: "desktop"
+    /// for desktop entries.
+    virtual std::string applicationBundleExtension() const { return "desktop"; }
+    /// Applications that a walk of the application folders would not find, listed before the
+    /// walk (a found copy replaces them).
+    virtual std::vector<InstalledApp> builtInApplications(const SystemInfo&) const { return {}; }
 };
 
 /// The macOS identifiers: Finder on top, Messages left, Mail right, Safari bottom.
@@ -27,6 +42,17 @@ class MacPlatformProfile final : public PlatformProfile {
 public:
     ReticleSpec defaultMainSpec() const override;
     std::string fileManagerId() const override { return "com.apple.finder"; }
+    std::string selfBundleId() const override { return "com.tovelane.Zentrivo"; }
+    std::string applicationBundleExtension() const override { return "app"; }
+    /// The Finder lives outside the application folders, and from macOS 13 on so does Safari.
+    std::vector<InstalledApp> builtInApplications(const SystemInfo& system) const override {
+        std::vector<InstalledApp> apps{
+            {"Finder", "com.apple.finder", "/System/Library/CoreServices/Finder.app"}};
+        if (system.isAtLeast(13, 0))
+            apps.push_back({"Safari", "com.apple.Safari",
+                            "/System/Cryptexes/App/System/Applications/Safari.app"});
+        return apps;
+    }
 };
 
 } // namespace zentrivo
