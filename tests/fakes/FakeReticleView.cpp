@@ -1,0 +1,16 @@
+#include "FakeReticleView.h"
+
+#include "app/reticle/ArrowNavigation.h"
+#include "app/reticle/ReticleViewDelegate.h"
+
+namespace zentrivo::test {
+
+void FakeReticleView::arrowNavigate(Directional arrow) {
+    arrows.push_back(arrow);
+    if (!delegate || !model)
+        return;
+    if (navigateArrow(*delegate, arrow, *model))
+        highlight(delegate->directional());
+}
+
+} // namespace zentrivo::test

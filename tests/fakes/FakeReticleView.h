@@ -1,0 +1,61 @@
+#pragma once
+
+#include "app/reticle/ReticleView.h"
+#include "app/reticle/SlotContainers.h"
+
+#include <vector>
+
+namespace zentrivo {
+class ReticleSpecModel;
+}
+
+namespace zentrivo::test {
+
+/// A reticle view in memory that records what it is told. With a `model`, `arrowNavigate` moves
+/// the delegate's selection as the real view does.
+class FakeReticleView final : public ReticleView {
+public:
+    void setDelegate(ReticleViewDelegate* newDelegate) override {
+        delegate = newDelegate;
+        ++setDelegateCount;
+    }
+    void highlight(std::optional<Directional> position) override {
+        highlightCalls.push_back(position);
+        highlighted = position;
+    }
+    void clearHighlight() override {
+        ++clearHighlightCount;
+        highlighted.reset();
+    }
+    void hideHighlight(Directional position) override {
+        hiddenHighlights.push_back(position);
+        if (highlighted == position)
+            highlighted.reset();
+    }
+    void pulseHighlight() override { ++pulseCount; }
+    void reloadSlots(bool far) override { reloads.push_back(far); }
+    void showCentreApp(const std::optional<RunningApp>& app) override { centreApps.push_back(app); }
+    void clearCentreImage() override { ++clearCentreCount; }
+    void arrowNavigate(Directional arrow) override;
+    std::optional<Directional> slotWithImageAt(Point windowPoint) const override {
+        return containers.hit(windowPoint);
+    }
+
+    const ReticleSpecModel* model = nullptr;
+    SlotContainers containers;
+
+    ReticleViewDelegate* delegate = nullptr;
+    int setDelegateCount = 0;
+    /// What is highlighted now.
+    std::optional<Directional> highlighted;
+    std::vector<std::optional<Directional>> highlightCalls;
+    int clearHighlightCount = 0;
+    std::vector<Directional> hiddenHighlights;
+    int pulseCount = 0;
+    std::vector<bool> reloads;
+    std::vector<std::optional<RunningApp>> centreApps;
+    int clearCentreCount = 0;
+    std::vector<Directional> arrows;
+};
+
+} // namespace zentrivo::test

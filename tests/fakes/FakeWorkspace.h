@@ -1,0 +1,65 @@
+#pragma once
+
+#include "app/apps/Workspace.h"
+
+#include <map>
+#include <string>
+#include <vector>
+
+namespace zentrivo::test {
+
+/// A desktop in memory: the test arranges what runs, what is in front and what is installed;
+/// every request is recorded. `openApplication` completions are kept for the test to finish.
+class FakeWorkspace final : public Workspace {
+public:
+    struct OpenRequest {
+        std::string path;
+        OpenCompletion completion;
+    };
+
+    std::optional<RunningApp> frontmostApplication() const override { return frontmost; }
+    std::vector<RunningApp> runningApplications() const override { return running; }
+    void activate(const RunningApp& app) override { activated.push_back(app); }
+    void hide(const RunningApp& app) override { hidden.push_back(app); }
+    std::optional<std::string> applicationPath(std::string_view bundleId) const override;
+    void openApplication(const std::string& path, OpenCompletion completion) override {
+        openRequests.push_back({path, std::move(completion)});
+    }
+    bool openFile(const std::string& path) override {
+        openedFiles.push_back(path);
+        return openFileSucceeds;
+    }
+    Token addActivationObserver(std::function<void(const RunningApp&)> observer) override;
+    void removeActivationObserver(Token token) override { observers.erase(token); }
+
+    /// Brings `app` to the front and tells the observers, as the desktop would.
+    void activateFront(const RunningApp& app);
+    /// Finishes the oldest unfinished `openApplication` request with `error`.
+    void completeOpen(std::optional<std::string> error);
+    std::size_t observerCount() const { return observers.size(); }
+    /// The paths of every `openApplication` request, in order.
+    std::vector<std::string> openedPaths() const;
+
+    // Arranged by the test.
+    std::optional<RunningApp> frontmost;
+    std::vector<RunningApp> running;
+    /// Installed applications: bundle identifier to bundle path.
+    std::map<std::string, std::string, std::less<>> installed;
+    bool openFileSucceeds = true;
+
+    // Recorded.
+    std::vector<RunningApp> activated;
+    std::vector<RunningApp> hidden;
+    std::vector<OpenRequest> openRequests;
+    std::size_t completedOpens = 0;
+    std::vector<std::string> openedFiles;
+
+private:
+    std::map<Token, std::function<void(const RunningApp&)>> observers;
+    Token nextToken = 1;
+};
+
+/// A regular application with all its descriptive fields.
+RunningApp regularApp(std::int64_t handle, const std::string& bundleId, const std::string& name);
+
+} // namespace zentrivo::test
