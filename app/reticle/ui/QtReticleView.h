@@ -1,0 +1,109 @@
+#pragma once
+
+#include "app/core/NotificationCenter.h"
+#include "app/model/Action.h"
+#include "app/reticle/ReticleView.h"
+#include "app/reticle/SlotContainers.h"
+
+#include <QWidget>
+#include <array>
+#include <memory>
+#include <vector>
+
+namespace zentrivo {
+
+class ArrowKeys;
+class Defaults;
+class FrontmostAppDetection;
+class MainQueue;
+class ReticleSlotWidget;
+class ReticleSpecModel;
+class SlotIcons;
+class WorkItem;
+class Workspace;
+
+/// The reticle's content in Qt: nine slot widgets in a three-by-three grid, each with its icon
+/// for the panel that is showing, the highlight behind the selected slot, the running marks and
+/// an optional backing behind the whole panel. The reticle manager drives it through
+/// `ReticleView`; the window calls `viewWillAppear`/`viewDidAppear` around each show.
+class QtReticleView final : public QWidget, public ReticleView {
+    Q_OBJECT
+public:
+    struct Collaborators {
+        Defaults& defaults;
+        const ReticleSpecModel& model;
+        NotificationCenter& notificationCenter;
+        MainQueue& mainQueue;
+        const Workspace& workspace;
+        const FrontmostAppDetection& frontmostAppDetection;
+        ArrowKeys& arrowKeys;
+        SlotIcons& icons;
+    };
+
+    /// Slot edge, gap between slots and the panel's inset, in pixels.
+    static constexpr int slotSize = 80;
+    static constexpr int slotSpacing = 4;
+    static constexpr int panelInset = 4;
+    static constexpr int panelSize = 3 * slotSize + 2 * slotSpacing + 2 * panelInset;
+
+    explicit QtReticleView(const Collaborators& collaborators, QWidget* parent = nullptr);
+    ~QtReticleView() override;
+
+    // ReticleView
+    void setDelegate(ReticleViewDelegate* delegate) override;
+    void highlight(std::optional<Directional> position) override;
+    void clearHighlight() override;
+    void hideHighlight(Directional position) override;
+    void pulseHighlight() override;
+    void reloadSlots(bool far) override;
+    void showCentreApp(const std::optional<RunningApp>& app) override;
+    void clearCentreImage() override;
+    void arrowNavigate(Directional arrow) override;
+    std::optional<Directional> slotWithImageAt(Point windowPoint) const override;
+
+    /// Before each show: refreshes the last-application icons and the running marks, and lets
+    /// the arrow keys move the selection while the panel is open.
+    void viewWillAppear();
+    /// Once the window is on screen with `frame` (screen coordinates).
+    void viewDidAppear(Rect frame);
+
+    /// Icons and image flags of every slot for the panel that is showing.
+    void reloadSlotImages();
+    /// The running marks: shown for slots whose application runs, only with the backing on.
+    void updateLaunchedViews();
+    /// Shows or hides the backing behind the panel as the setting "background" says.
+    void applyBackground();
+
+    const ReticleSlotWidget& slot(Directional position) const;
+    bool isBackingVisible() const noexcept { return backingVisible; }
+    bool isShowingFar() const noexcept { return showingFar; }
+
+    /// The highlight colour for a dark or light appearance, with or without the backing.
+    static QColor highlightColorFor(bool dark, bool background);
+    /// The colour of a highlight flash.
+    static QColor flashColor();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    ReticleSlotWidget& slotWidget(Directional position) const;
+    std::optional<Action> slotAction(Directional position) const;
+    QIcon lastAppIcon() const;
+    bool isDark() const;
+    void applyHighlightColor();
+
+    Collaborators c;
+    std::array<ReticleSlotWidget*, 9> slotWidgets{};
+    SlotContainers containers;
+    ReticleViewDelegate* delegate = nullptr;
+    bool showingFar = false;
+    bool backingVisible = false;
+    bool flashing = false;
+    std::vector<Directional> lastAppSlots;
+    std::shared_ptr<WorkItem> flashWorkItem;
+    std::vector<NotificationCenter::Token> observerTokens;
+};
+
+} // namespace zentrivo

@@ -1,0 +1,74 @@
+#pragma once
+
+#include "PlatformStandIns.h"
+#include "QtRunLoop.h"
+#include "app/apps/FrontmostAppDetection.h"
+#include "app/core/NotificationCenter.h"
+#include "app/input/ArrowHotKeys.h"
+#include "app/input/CarbonKeyboardShortcuts.h"
+#include "app/input/MouseGestureManager.h"
+#include "app/input/ui/QtAccessibilityWindowFactory.h"
+#include "app/model/ReticleSpecModel.h"
+#include "app/reticle/ReticleManager.h"
+#include "app/reticle/ui/QtReticleView.h"
+#include "app/reticle/ui/QtReticleWindow.h"
+#include "app/reticle/ui/SlotIcons.h"
+#include "app/settings/Defaults.h"
+#include "platform/linux/GioWorkspace.h"
+#include "platform/linux/LinuxPlatformProfile.h"
+#include "platform/linux/QtMainQueue.h"
+#include "platform/linux/SqliteDefaultsDatabase.h"
+#include "platform/linux/X11InputMonitor.h"
+
+#include <memory>
+
+namespace zentrivo {
+
+/// The root of the main program: owns every long-lived object, builds them in the start-up
+/// order and hands them to each other by reference. Lives on the main thread for the whole run.
+class AppDelegate {
+public:
+    /// `input` is the open X11 connection; both outlive the delegate.
+    AppDelegate(Log& log, platform::X11InputMonitor& input);
+    ~AppDelegate();
+    AppDelegate(const AppDelegate&) = delete;
+    AppDelegate& operator=(const AppDelegate&) = delete;
+
+    /// The start-up sequence: version check, then the reticle and the gesture coordinator,
+    /// started.
+    void applicationDidFinishLaunching();
+
+private:
+    Log& log;
+    platform::X11InputMonitor& input;
+
+    platform::QtMainQueue mainQueue;
+    platform::SqliteDefaultsDatabase database;
+    Defaults defaults;
+    WakeDefaults wakeDefaults;
+    NotificationCenter notificationCenter;
+    platform::LinuxPlatformProfile profile;
+    platform::GioWorkspace workspace;
+    NewestSystemInfo systemInfo;
+    SilentHaptics haptics;
+    RefusingHotKeyService hotKeyService;
+    CarbonKeyboardShortcuts keyboardShortcuts;
+    ArrowHotKeys arrowKeys;
+
+    QtRunLoop mainLoop;
+    NoTouchDevice touchDevice;
+    DeviceNodeInputAccess inputAccess;
+    QtAccessibilityWindowFactory accessibilityWindows;
+    EventLoopExit processExit;
+
+    // Built at launch, after the version check has set the first-run values they read.
+    std::unique_ptr<ReticleSpecModel> model;
+    std::unique_ptr<FrontmostAppDetection> frontmostAppDetection;
+    std::unique_ptr<SlotIcons> icons;
+    std::unique_ptr<QtReticleView> reticleView;
+    std::unique_ptr<QtReticleWindow> reticleWindow;
+    std::unique_ptr<ReticleManager> reticleManager;
+    std::unique_ptr<MouseGestureManager> mouseGestureManager;
+};
+
+} // namespace zentrivo

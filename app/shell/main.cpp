@@ -1,0 +1,66 @@
+#include "AppDelegate.h"
+#include "SingleInstance.h"
+#include "TerminationSignals.h"
+#include "platform/linux/SyslogLog.h"
+#include "platform/linux/X11InputMonitor.h"
+
+#include <QApplication>
+#include <cstdio>
+#include <unistd.h>
+
+namespace {
+
+constexpr const char* serviceName = "com.tovelane.ZentrivoPro";
+// The X server lacks what global input needs; distinct from Qt's own failures.
+constexpr int exitNoXInput = 3;
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    using namespace zentrivo;
+
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("zentrivo"));
+    QApplication::setDesktopFileName(QString::fromLatin1(serviceName));
+    // A tray-less program with one window that comes and goes: closing it must not end the run.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    // Mirror the log to stderr unless the journal already captures it.
+    platform::SyslogLog log("com-tovelane-Zentrivo ", !std::getenv("JOURNAL_STREAM"));
+
+    auto opened = platform::X11InputMonitor::open();
+    if (!opened.monitor) {
+        std::fprintf(stderr, "%s\n", opened.error.c_str());
+        return exitNoXInput;
+    }
+
+    QString busError;
+    switch (SingleInstance::claim(QString::fromLatin1(serviceName), &busError)) {
+    case SingleInstance::Outcome::owned:
+        break;
+    case SingleInstance::Outcome::alreadyRunning:
+        log.log("already running; this start leaves it to the running instance");
+        return 0;
+    case SingleInstance::Outcome::noBus:
+        log.error("no session bus (" + busError.toStdString() +
+                  "); a second start cannot be detected");
+        break;
+    case SingleInstance::Outcome::failed:
+        log.error("cannot own " + std::string(serviceName) + ": " + busError.toStdString());
+        break;
+    }
+
+    TerminationSignals signals;
+    QObject::connect(&signals, &TerminationSignals::received, &application, [&log](int signal) {
+        log.log("quitting on signal " + std::to_string(signal));
+        QCoreApplication::quit();
+    });
+
+    AppDelegate delegate(log, *opened.monitor);
+    delegate.applicationDidFinishLaunching();
+    log.log("ready");
+
+    const int status = QApplication::exec();
+    log.log("stopped");
+    return status;
+}
