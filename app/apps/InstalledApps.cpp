@@ -93,7 +93,8 @@ void InstalledApps::scan(const std::vector<std::string>& folders) {
     for (const auto& app : profile.builtInApplications(systemInfo))
         allApps[app.bundleId] = app;
 
-    const std::string bundleSuffix = "." + profile.applicationBundleExtension();
+    std::string bundleSuffix = profile.applicationBundleExtension();
+    bundleSuffix.insert(bundleSuffix.begin(), '.');
     for (const auto& folder : folders) {
         for (const auto& entry : catalog.applicationsIn(folder)) {
             const std::string& id = entry.app.bundleId;
