@@ -1,7 +1,6 @@
 // The main of every widget test executable: widgets need a QApplication, which gtest_main does not
 // create. Tests run offscreen so that they never need a display.
 #include <QApplication>
-
 #include <gtest/gtest.h>
 
 int main(int argc, char** argv) {

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+
+namespace zentrivo {
+
+/// A loop on one thread that serves file-descriptor sources: the program's main loop, or the loop
+/// of a `RunLoopThread`. Event taps attach themselves to one of these.
+class RunLoop {
+public:
+    using SourceId = std::uint64_t;
+    /// Called on the loop's thread while the descriptor is readable; it must read what is
+    /// pending, or it is called again straight away.
+    using ReadyHandler = std::function<void()>;
+
+    RunLoop() = default;
+    virtual ~RunLoop() = default;
+    RunLoop(const RunLoop&) = delete;
+    RunLoop& operator=(const RunLoop&) = delete;
+
+    /// Watches `fd` for reading until the source is removed. The loop does not own `fd`.
+    virtual SourceId addSource(int fd, ReadyHandler ready) = 0;
+    /// Stops watching. Once this returns, `ready` is not running on another thread and is never
+    /// called again; called from within `ready` itself, only the later calls are dropped. An
+    /// unknown id is ignored.
+    virtual void removeSource(SourceId id) = 0;
+};
+
+} // namespace zentrivo

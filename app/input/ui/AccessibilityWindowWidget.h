@@ -1,0 +1,51 @@
+#pragma once
+
+#include "app/input/AccessibilityWindowFactory.h"
+
+#include <QWidget>
+#include <functional>
+
+class QLabel;
+class QPushButton;
+
+namespace zentrivo {
+
+/// The permission prompt: why the program needs to read the touchpad, the command that grants
+/// it, and a button that copies the command.
+class AccessibilityWindowWidget final : public QWidget {
+public:
+    static constexpr const char* instructionText =
+        "Zentrivo needs to read your touchpad. Add your user to the input group, then log out "
+        "and back in:";
+    static constexpr const char* command = "sudo usermod -aG input $USER";
+    static constexpr const char* copyButtonTitle = "Copy Command";
+    static constexpr int iconSize = 80;
+    static constexpr int titleFontSize = 22;
+    static constexpr int instructionFontSize = 10;
+    static constexpr int messageWidth = 250;
+    static constexpr int instructionWidth = 200;
+    static constexpr int minimumContentWidth = 300;
+
+    /// `quit` is the close button's action under `CloseBehavior::closeWillQuit`.
+    AccessibilityWindowWidget(const AccessibilityPromptContent& content, std::function<void()> quit,
+                              QWidget* parent = nullptr);
+
+    /// Shows the window centred on its screen, raised and focused.
+    void present();
+    /// Closes the window whatever its close behaviour (the program's own close, not the user's).
+    void closeForGood();
+
+    CloseBehavior closeBehavior() const { return behavior; }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    QLabel* addLabel(const QString& text, const char* objectName);
+
+    CloseBehavior behavior;
+    std::function<void()> quit;
+    bool closingForGood = false;
+};
+
+} // namespace zentrivo
