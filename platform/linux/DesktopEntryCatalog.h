@@ -1,20 +1,22 @@
 #pragma once
 
-#include "app/model/InstalledApp.h"
-
-#include <vector>
+#include "app/apps/ApplicationCatalog.h"
 
 namespace zentrivo::platform {
 
-/// The installed applications as a launcher menu shows them: every desktop entry GIO knows,
-/// without the hidden ones, those marked NoDisplay and those excluded from the current desktop
-/// by OnlyShowIn/NotShowIn. Where a user's entry in XDG_DATA_HOME shares its id with a system
-/// entry, only the user's is listed. The order is GIO's; the caller sorts.
-class DesktopEntryCatalog {
+/// The application folders of the freedesktop menu: `$XDG_DATA_HOME/applications`, then
+/// `applications` in each `$XDG_DATA_DIRS` entry, read as GIO reads them (GLib's view of the XDG
+/// variables, taken once per process). An entry's identifier is its path below the folder with
+/// '/' turned into '-' and without ".desktop"; its name is its display name in the current
+/// locale. An entry that GIO cannot load (not Type=Application, its TryExec or Exec program
+/// missing, an unparsable Exec) is left out, even with Hidden=true: GIO treats it as absent when
+/// it looks an identifier up, and the list must agree with what a launch finds.
+class DesktopEntryCatalog final : public ApplicationCatalog {
 public:
-    /// One record per desktop-file id: name = the entry's display name, bundleId = the id without
-    /// ".desktop", path = the entry's file. Never fails; unreadable entries are left out.
-    std::vector<InstalledApp> installedApplications() const;
+    std::vector<std::string> applicationFolders() const override;
+    /// `hidden` is the entry's Hidden key; `noDisplay` is set for NoDisplay=true and for entries
+    /// that OnlyShowIn/NotShowIn keep out of the current desktop.
+    std::vector<CatalogEntry> applicationsIn(const std::string& folder) const override;
 };
 
 } // namespace zentrivo::platform

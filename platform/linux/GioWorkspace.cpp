@@ -74,7 +74,7 @@ void GioWorkspace::openApplication(const std::string& path, OpenCompletion compl
     const GObjectHandle<GDesktopAppInfo> entry(
         path.empty() ? nullptr : g_desktop_app_info_new_from_filename(path.c_str()));
     if (!entry) {
-        error = "\"" + path + "\" is not a desktop entry of an application";
+        error = "\"" + path + "\" is not the desktop entry of an installed application";
     } else {
         error = launch(entry.get());
     }
