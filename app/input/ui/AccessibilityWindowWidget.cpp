@@ -62,7 +62,10 @@ AccessibilityWindowWidget::AccessibilityWindowWidget(const AccessibilityPromptCo
         auto* image = new QLabel(this);
         image->setObjectName("icon");
         image->setFixedSize(iconSize, iconSize);
-        image->setPixmap(icon.pixmap(iconSize, iconSize));
+        // Small sources are scaled up: the image always fills its 80 × 80 box.
+        image->setPixmap(
+            icon.pixmap(iconSize, iconSize)
+                .scaled(iconSize, iconSize, Qt::KeepAspectRatio, Qt::SmoothTransformation));
         image->setAlignment(Qt::AlignCenter);
         inner->addWidget(image, 0, Qt::AlignHCenter);
     }
@@ -121,15 +124,21 @@ QLabel* AccessibilityWindowWidget::addLabel(const QString& text, const char* obj
 void AccessibilityWindowWidget::present() {
     closingForGood = false;
     adjustSize();
-    if (const QScreen* screen =
-            this->screen() ? this->screen() : QGuiApplication::primaryScreen()) {
-        QRect frame = frameGeometry();
-        frame.moveCenter(screen->availableGeometry().center());
-        move(frame.topLeft());
-    }
+    centreOnScreen();
     show();
+    // The window manager's frame is known only once shown: centre again with it.
+    centreOnScreen();
     raise();
     activateWindow();
+}
+
+void AccessibilityWindowWidget::centreOnScreen() {
+    const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    QRect frame = frameGeometry();
+    frame.moveCenter(screen->availableGeometry().center());
+    move(frame.topLeft());
 }
 
 void AccessibilityWindowWidget::closeForGood() {

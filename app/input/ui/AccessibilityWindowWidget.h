@@ -42,6 +42,7 @@ protected:
 
 private:
     QLabel* addLabel(const QString& text, const char* objectName);
+    void centreOnScreen();
 
     CloseBehavior behavior;
     std::function<void()> quit;
