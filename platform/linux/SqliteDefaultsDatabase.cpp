@@ -1,5 +1,6 @@
 #include "SqliteDefaultsDatabase.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cfloat>
 #include <climits>
@@ -223,29 +224,60 @@ int SqliteDefaultsDatabase::openAndCheck(bool create, std::string& detail) const
     if (rc != SQLITE_OK)
         return fail(rc);
     sqlite3_busy_timeout(db, busyTimeoutMillis);
+
+    // Everything up to the pragmas below only reads, so a file that turns out not to be ours is
+    // moved aside exactly as it was found.
+    std::string verdict;
+    if ((rc = firstText("PRAGMA quick_check", verdict)) != SQLITE_OK)
+        return fail(rc);
+    if (verdict != "ok") {
+        // The verdict spans lines; the log gets one.
+        std::replace(verdict.begin(), verdict.end(), '\n', ' ');
+        detail = "integrity check: " + verdict.substr(0, 200);
+        return SQLITE_CORRUPT;
+    }
+    std::string objects, ours;
+    if ((rc = firstText("SELECT count(*) FROM sqlite_master WHERE name NOT LIKE 'sqlite_%'",
+                        objects)) != SQLITE_OK ||
+        (rc = firstText("SELECT count(*) FROM sqlite_master WHERE type = 'table' AND "
+                        "name = 'defaults'",
+                        ours)) != SQLITE_OK)
+        return fail(rc);
+    if (ours == "0" && objects != "0") {
+        detail = "it holds no defaults table";
+        return SQLITE_NOTADB;
+    }
+    // Preparing checks the columns and the key's uniqueness of a table found in the file.
+    if (ours != "0" && (rc = prepareStatements()) != SQLITE_OK)
+        return fail(rc);
+
     // WAL lets readers and one writer work side by side; FULL makes each commit durable.
     for (const char* pragma : {"PRAGMA journal_mode=WAL", "PRAGMA synchronous=FULL"})
         if ((rc = sqlite3_exec(db, pragma, nullptr, nullptr, nullptr)) != SQLITE_OK)
             return fail(rc);
-
-    sqlite3_stmt* check = nullptr;
-    if ((rc = sqlite3_prepare_v2(db, "PRAGMA quick_check", -1, &check, nullptr)) != SQLITE_OK)
-        return fail(rc);
-    rc = sqlite3_step(check);
-    std::string verdict;
-    if (rc == SQLITE_ROW)
-        if (const auto* text = sqlite3_column_text(check, 0))
-            verdict = reinterpret_cast<const char*>(text);
-    sqlite3_finalize(check);
-    if (rc != SQLITE_ROW && rc != SQLITE_DONE)
-        return fail(rc);
-    if (verdict != "ok") {
-        detail = "integrity check: " + verdict;
-        return SQLITE_CORRUPT;
+    if (ours == "0") {
+        if ((rc = sqlite3_exec(db, schema, nullptr, nullptr, nullptr)) != SQLITE_OK ||
+            (rc = prepareStatements()) != SQLITE_OK)
+            return fail(rc);
     }
+    return SQLITE_OK;
+}
 
-    if ((rc = sqlite3_exec(db, schema, nullptr, nullptr, nullptr)) != SQLITE_OK)
-        return fail(rc);
+int SqliteDefaultsDatabase::firstText(const char* query, std::string& text) const {
+    sqlite3_stmt* statement = nullptr;
+    int rc = sqlite3_prepare_v2(db, query, -1, &statement, nullptr);
+    if (rc != SQLITE_OK)
+        return rc;
+    rc = sqlite3_step(statement);
+    text.clear();
+    if (rc == SQLITE_ROW)
+        if (const auto* value = sqlite3_column_text(statement, 0))
+            text = reinterpret_cast<const char*>(value);
+    sqlite3_finalize(statement);
+    return rc == SQLITE_ROW || rc == SQLITE_DONE ? SQLITE_OK : rc;
+}
+
+int SqliteDefaultsDatabase::prepareStatements() const {
     const std::pair<sqlite3_stmt**, const char*> statements[] = {
         {&selectValue, "SELECT kind, value FROM defaults WHERE key = ?1"},
         {&upsertValue,
@@ -254,10 +286,12 @@ int SqliteDefaultsDatabase::openAndCheck(bool create, std::string& detail) const
         {&deleteValue, "DELETE FROM defaults WHERE key = ?1"},
         {&selectKeys, "SELECT key FROM defaults ORDER BY key"},
     };
-    for (const auto& [statement, sql] : statements)
-        if ((rc = sqlite3_prepare_v3(db, sql, -1, SQLITE_PREPARE_PERSISTENT, statement, nullptr)) !=
-            SQLITE_OK)
-            return fail(rc);
+    for (const auto& [statement, sql] : statements) {
+        const int rc =
+            sqlite3_prepare_v3(db, sql, -1, SQLITE_PREPARE_PERSISTENT, statement, nullptr);
+        if (rc != SQLITE_OK)
+            return rc;
+    }
     return SQLITE_OK;
 }
 

@@ -45,6 +45,9 @@ private:
     bool ensureOpen(Access access) const;
     /// Opens, configures and checks the file; returns the SQLite result of the first failure.
     int openAndCheck(bool create, std::string& detail) const;
+    /// Runs `query` and keeps the first column of its first row (empty without rows).
+    int firstText(const char* query, std::string& text) const;
+    int prepareStatements() const;
     void close() const;
     /// Handles a failed statement; true when the file turned out to be damaged and was moved
     /// aside, so that the operation may be tried once more on a fresh file.

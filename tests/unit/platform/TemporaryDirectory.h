@@ -1,0 +1,50 @@
+#pragma once
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+#include <string>
+
+namespace zentrivo::test {
+
+/// A fresh folder under the system's temporary folder, removed with everything in it when the
+/// object goes.
+class TemporaryDirectory {
+public:
+    TemporaryDirectory() {
+        std::string pattern = (std::filesystem::temp_directory_path() / "zentrivo-test-XXXXXX");
+        if (!::mkdtemp(pattern.data()))
+            throw std::runtime_error("cannot create a temporary folder");
+        root = pattern;
+    }
+    ~TemporaryDirectory() {
+        std::error_code ec;
+        std::filesystem::remove_all(root, ec);
+    }
+    TemporaryDirectory(const TemporaryDirectory&) = delete;
+    TemporaryDirectory& operator=(const TemporaryDirectory&) = delete;
+
+    const std::filesystem::path& path() const noexcept { return root; }
+    std::filesystem::path operator/(const std::string& name) const { return root / name; }
+
+    /// Writes `content` to `relative`, creating folders on the way.
+    std::filesystem::path write(const std::string& relative, const std::string& content) const {
+        const auto file = root / relative;
+        std::filesystem::create_directories(file.parent_path());
+        std::ofstream(file, std::ios::binary) << content;
+        return file;
+    }
+
+private:
+    std::filesystem::path root;
+};
+
+/// The whole content of a file; empty when it cannot be read.
+inline std::string readFile(const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+} // namespace zentrivo::test
