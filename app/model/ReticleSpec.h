@@ -25,7 +25,8 @@ struct ReticleSpec {
     /// The actions of the non-empty ring slots in `ringDirections` order; never the centre.
     std::vector<Action> ringActions() const;
 
-    /// Compact JSON, keys in declaration order, empty slots left out.
+    /// Compact JSON, keys in declaration order, empty slots left out. Throws
+    /// `nlohmann::json::exception` when a slot's text is not UTF-8.
     std::string toJsonString() const;
     nlohmann::ordered_json toJson() const;
     /// None when the text is not a whole valid record (no partial results).

@@ -22,7 +22,9 @@ ReticleSpec ReticleSpecModel::defaultFarSpec() {
 
 ReticleSpecModel::ReticleSpecModel(Defaults& defaults, const PlatformProfile& profile)
     : defaults(defaults), profile(profile),
-      main(defaults.mainReticleSpec.typedValue().value_or(profile.defaultMainSpec())),
+      // The platform's default costs application lookups; ask for it only when it is used.
+      main(defaults.mainReticleSpec.typedValue() ? *defaults.mainReticleSpec.typedValue()
+                                                 : profile.defaultMainSpec()),
       farPanel(defaults.farReticleSpec.typedValue().value_or(defaultFarSpec())),
       anyFar(!farPanel.ringActions().empty()) {}
 

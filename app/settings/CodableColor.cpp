@@ -50,7 +50,9 @@ bool ColorDefault::apply(const std::string& json) {
 }
 
 void ColorDefault::set(const std::string& codableColorJson) {
-    if (apply(codableColorJson))
+    const Color previous = cached;
+    // Like every setting, a colour that is already set causes no database traffic.
+    if (apply(codableColorJson) && cached != previous)
         saveDefault(db, PropertyValue{codableColorJson}, keyName);
 }
 

@@ -1,5 +1,8 @@
 #include "CodableDefault.h"
 
+#include <cfloat>
+#include <cmath>
+#include <cstdint>
 #include <stdexcept>
 
 #include <nlohmann/json.hpp>
@@ -37,12 +40,16 @@ CodableDefault CodableDefault::fromJson(const nlohmann::ordered_json& json) {
         value.boolValue = m->get<bool>();
     }
     if (auto m = member("int")) {
-        if (!m->is_number_integer())
+        // An unsigned number beyond the signed range would wrap around into a different value.
+        if (!m->is_number_integer() ||
+            (m->is_number_unsigned() &&
+             m->get<std::uint64_t>() > static_cast<std::uint64_t>(INT64_MAX)))
             throw std::invalid_argument("int");
         value.intValue = m->get<std::int64_t>();
     }
     if (auto m = member("float")) {
-        if (!m->is_number())
+        // Narrowing a double beyond the float range is undefined behaviour.
+        if (!m->is_number() || std::fabs(m->get<double>()) > FLT_MAX)
             throw std::invalid_argument("float");
         value.floatValue = m->get<float>();
     }

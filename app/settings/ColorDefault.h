@@ -14,7 +14,8 @@ public:
 
     const Color& value() const noexcept { return cached; }
     /// Sets the colour from a `CodableColor` JSON string and stores the string; a string that does
-    /// not decode leaves the colour and the database as they were.
+    /// not decode, or decodes to the colour already set, leaves the colour and the database as
+    /// they were.
     void set(const std::string& codableColorJson);
 
     const std::string& key() const override { return keyName; }

@@ -2,6 +2,7 @@
 
 #include "StringDefault.h"
 
+#include <exception>
 #include <optional>
 
 namespace zentrivo {
@@ -19,12 +20,18 @@ public:
     /// None when nothing is stored or the stored text does not decode.
     const std::optional<T>& typedValue() const noexcept { return typed; }
 
-    /// Stores the record's JSON text when it differs from the stored text.
+    /// Stores the record's JSON text when it differs from the stored text. A record that cannot
+    /// be encoded (text that is not UTF-8, such as some file names) is kept in memory only.
     void setTypedValue(const T& record) {
         typed = record;
         if (!typeInitialized)
             return;
-        std::string text = record.toJsonString();
+        std::string text;
+        try {
+            text = record.toJsonString();
+        } catch (const std::exception&) {
+            return;
+        }
         if (cached && *cached == text)
             return;
         StringDefault::set(std::move(text));

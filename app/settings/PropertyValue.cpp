@@ -46,10 +46,12 @@ double readDouble(const PropertyValue* value) {
         return *b ? 1 : 0;
     if (auto i = std::get_if<std::int64_t>(value))
         return static_cast<double>(*i);
+    // NaN or an infinity is no usable setting: it would poison every comparison and every
+    // conversion to an integer downstream, so it reads like unreadable text.
     if (auto f = std::get_if<float>(value))
-        return *f;
+        return std::isfinite(*f) ? *f : 0;
     if (auto d = std::get_if<double>(value))
-        return *d;
+        return std::isfinite(*d) ? *d : 0;
     if (auto s = std::get_if<std::string>(value)) {
         double d = 0;
         return parseNumber(*s, d) ? d : 0;
@@ -72,7 +74,11 @@ std::int64_t readInteger(const PropertyValue* value) {
     return clampToInteger(readDouble(value));
 }
 
-float readFloat(const PropertyValue* value) { return static_cast<float>(readDouble(value)); }
+float readFloat(const PropertyValue* value) {
+    // Narrowing a double beyond the float range is undefined behaviour; such a value is unusable.
+    const double d = readDouble(value);
+    return std::fabs(d) <= std::numeric_limits<float>::max() ? static_cast<float>(d) : 0.0f;
+}
 
 bool readBool(const PropertyValue* value) {
     if (auto s = value ? std::get_if<std::string>(value) : nullptr) {

@@ -23,7 +23,8 @@ using PropertyValue = std::variant<bool, std::int64_t, float, double, std::strin
 
 /// The platform's typed readers, applied to a stored value (none when the key is missing).
 /// A number or a bool reads as such, numeric text reads as its number ("YES"/"true"/"1" as true
-/// for booleans); anything else reads 0 or false.
+/// for booleans); anything else reads 0 or false, and so do NaN, infinities and, for
+/// `readFloat`, numbers beyond the float range.
 bool readBool(const PropertyValue* value);
 std::int64_t readInteger(const PropertyValue* value);
 float readFloat(const PropertyValue* value);

@@ -68,6 +68,45 @@ TEST_F(ReticleSpecModelTest, UndecodableStoredPanelIsIgnoredAndKeptUntilNextSave
     EXPECT_NE(stored("mainReticleSpec"), "{}");
 }
 
+/// Counts how often the model asks for the platform's default panel, which on Linux means
+/// application lookups.
+class CountingProfile final : public PlatformProfile {
+public:
+    ReticleSpec defaultMainSpec() const override {
+        ++asked;
+        return MacPlatformProfile().defaultMainSpec();
+    }
+    std::string fileManagerId() const override { return "org.test.Files"; }
+    mutable int asked = 0;
+};
+
+TEST_F(ReticleSpecModelTest, AsksThePlatformForItsDefaultOnlyWhenNoPanelIsStored) {
+    CountingProfile counting;
+    db.values["mainReticleSpec"] = std::string(R"({"id":0,"b":{"stringValue":"x","type":0}})");
+    {
+        Defaults defaults(db);
+        ReticleSpecModel model(defaults, counting);
+        EXPECT_EQ(model.mainSpec().b->stringValue, "x");
+        EXPECT_EQ(counting.asked, 0);
+    }
+    db.values.erase("mainReticleSpec");
+    Defaults defaults(db);
+    ReticleSpecModel model(defaults, counting);
+    EXPECT_EQ(model.mainSpec(), MacPlatformProfile().defaultMainSpec());
+    EXPECT_EQ(counting.asked, 1);
+}
+
+TEST_F(ReticleSpecModelTest, ASlotThatCannotBeSavedStillChangesThePanel) {
+    Defaults defaults(db);
+    ReticleSpecModel model(defaults, profile);
+    const Action latin1{"/srv/caf\xE9", ActionType::file};
+    EXPECT_NO_THROW(model.setMainSlot(latin1, Directional::tl));
+    EXPECT_EQ(model.mainSpec().tl, latin1);
+    EXPECT_EQ(db.writes, 0);
+    model.setMainSlot(std::nullopt, Directional::tl);
+    EXPECT_EQ(stored("mainReticleSpec"), profile.defaultMainSpec().toJsonString());
+}
+
 TEST_F(ReticleSpecModelTest, LookupFallsBackFromFarToNearAndLastAppIgnoresCentres) {
     Defaults defaults(db);
     ReticleSpecModel model(defaults, profile);
