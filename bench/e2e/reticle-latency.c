@@ -1,0 +1,149 @@
+/*
+ * reticle-latency: how long the reticle takes to appear, as another X client sees it.
+ *
+ *   reticle-latency [TRIGGERS]        (default 50)
+ *
+ * For each trigger it holds Super, then sends Alt through XTest (the event that completes the
+ * modifier set) and waits for the MapNotify of the window named "Zentrivo Reticle" under the
+ * root; the time between the two, on the monotonic clock, is one sample. It then releases both
+ * keys and waits for the window to be unmapped before the next trigger. Prints every figure in
+ * milliseconds: median, 95th percentile, minimum and maximum.
+ *
+ * Exit status: 0 with figures, 1 when the window did not appear or go in time, 2 when the display
+ * or the window cannot be found.
+ */
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
+
+#include <poll.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <time.h>
+
+static const char* reticleName = "Zentrivo Reticle";
+
+static long long monotonicMicros(void) {
+    struct timespec now;
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return (long long)now.tv_sec * 1000000 + now.tv_nsec / 1000;
+}
+
+static Window findByName(Display* dpy, Window parent) {
+    Window root, up, *children = NULL;
+    unsigned int count = 0;
+    Window found = None;
+    if (!XQueryTree(dpy, parent, &root, &up, &children, &count))
+        return None;
+    for (unsigned int i = 0; i < count && found == None; ++i) {
+        char* name = NULL;
+        if (XFetchName(dpy, children[i], &name) && name) {
+            if (strcmp(name, reticleName) == 0)
+                found = children[i];
+            XFree(name);
+        }
+        if (found == None)
+            found = findByName(dpy, children[i]);
+    }
+    if (children)
+        XFree(children);
+    return found;
+}
+
+/* Waits for a MapNotify (map = 1) or UnmapNotify (map = 0) of `window`; returns the monotonic
+ * time it was read at, or -1 after `timeoutMs`. */
+static long long waitFor(Display* dpy, Window window, int map, int timeoutMs) {
+    const long long deadline = monotonicMicros() + timeoutMs * 1000LL;
+    for (;;) {
+        while (XPending(dpy)) {
+            XEvent event;
+            XNextEvent(dpy, &event);
+            if (map && event.type == MapNotify && event.xmap.window == window)
+                return monotonicMicros();
+            if (!map && event.type == UnmapNotify && event.xunmap.window == window)
+                return monotonicMicros();
+        }
+        const long long left = deadline - monotonicMicros();
+        if (left <= 0)
+            return -1;
+        struct pollfd fd = {ConnectionNumber(dpy), POLLIN, 0};
+        poll(&fd, 1, (int)((left + 999) / 1000));
+    }
+}
+
+static int compareDoubles(const void* a, const void* b) {
+    const double x = *(const double*)a, y = *(const double*)b;
+    return (x > y) - (x < y);
+}
+
+/* The nearest-rank percentile of sorted samples. */
+static double percentile(const double* sorted, int count, double p) {
+    int rank = (int)(p / 100.0 * count + 0.999999);
+    if (rank < 1)
+        rank = 1;
+    if (rank > count)
+        rank = count;
+    return sorted[rank - 1];
+}
+
+int main(int argc, char** argv) {
+    const int triggers = argc > 1 ? atoi(argv[1]) : 50;
+    if (triggers < 1) {
+        fprintf(stderr, "reticle-latency: bad trigger count\n");
+        return 2;
+    }
+    Display* dpy = XOpenDisplay(NULL);
+    if (!dpy) {
+        fprintf(stderr, "reticle-latency: cannot open the display\n");
+        return 2;
+    }
+    const Window root = DefaultRootWindow(dpy);
+    const Window window = findByName(dpy, root);
+    if (window == None) {
+        fprintf(stderr, "reticle-latency: no window named %s\n", reticleName);
+        return 2;
+    }
+    /* The reticle bypasses the window manager, so it is mapped straight below the root; with a
+     * reparenting manager it would report to its frame instead. */
+    Window parentRoot, parent, *children = NULL;
+    unsigned int count = 0;
+    XQueryTree(dpy, window, &parentRoot, &parent, &children, &count);
+    if (children)
+        XFree(children);
+    XSelectInput(dpy, parent, SubstructureNotifyMask);
+    XSync(dpy, False);
+
+    const KeyCode super = XKeysymToKeycode(dpy, XK_Super_L);
+    const KeyCode alt = XKeysymToKeycode(dpy, XK_Alt_L);
+    double* samples = calloc((size_t)triggers, sizeof *samples);
+    for (int i = 0; i < triggers; ++i) {
+        XTestFakeKeyEvent(dpy, super, True, CurrentTime);
+        XSync(dpy, False);
+        const long long sent = monotonicMicros();
+        XTestFakeKeyEvent(dpy, alt, True, CurrentTime);
+        XFlush(dpy);
+        const long long mapped = waitFor(dpy, window, 1, 5000);
+        XTestFakeKeyEvent(dpy, alt, False, CurrentTime);
+        XTestFakeKeyEvent(dpy, super, False, CurrentTime);
+        XFlush(dpy);
+        if (mapped < 0) {
+            fprintf(stderr, "reticle-latency: trigger %d: the reticle did not appear\n", i + 1);
+            return 1;
+        }
+        samples[i] = (double)(mapped - sent) / 1000.0;
+        if (waitFor(dpy, window, 0, 5000) < 0) {
+            fprintf(stderr, "reticle-latency: trigger %d: the reticle did not go\n", i + 1);
+            return 1;
+        }
+    }
+    qsort(samples, (size_t)triggers, sizeof *samples, compareDoubles);
+    printf("trigger-to-mapped over %d triggers: median %.2f ms, p95 %.2f ms, min %.2f ms, "
+           "max %.2f ms\n",
+           triggers, percentile(samples, triggers, 50), percentile(samples, triggers, 95),
+           samples[0], samples[triggers - 1]);
+    free(samples);
+    XCloseDisplay(dpy);
+    return 0;
+}
