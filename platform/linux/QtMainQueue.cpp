@@ -4,6 +4,7 @@
 #include <QObject>
 #include <QThread>
 #include <QTimer>
+#include <limits>
 #include <utility>
 
 namespace zentrivo::platform {
@@ -44,6 +45,18 @@ MonoTime QtMainQueue::now() const {
 
 void QtMainQueue::startTimer(std::chrono::milliseconds delay, std::shared_ptr<WorkItem> item,
                              std::function<void()> task) {
+    // Qt timers count in int milliseconds (about 24.8 days); a longer delay takes several laps.
+    constexpr std::chrono::milliseconds longestLap(std::numeric_limits<int>::max());
+    if (delay > longestLap) {
+        QTimer::singleShot(longestLap, Qt::PreciseTimer, context.get(),
+                           [this, rest = delay - longestLap, item = std::move(item),
+                            task = std::move(task)]() mutable {
+                               if (!item->isCancelled()) {
+                                   startTimer(rest, std::move(item), std::move(task));
+                               }
+                           });
+        return;
+    }
     QTimer::singleShot(delay, Qt::PreciseTimer, context.get(),
                        [item = std::move(item), task = std::move(task)] {
                            if (!item->isCancelled()) {

@@ -29,8 +29,9 @@ namespace zentrivo::platform {
 ///   from motion), in y-up coordinates of the primary screen (the XRandR primary output, else
 ///   the whole of screen 0), which follows screen changes.
 ///
-/// Raw key and motion events are selected only while some monitor wants them, so typing and
-/// mouse movement cost nothing while only the modifier keys are watched.
+/// Raw key events are selected only while some monitor wants them, so typing costs nothing while
+/// only the modifier keys are watched; buttons and motion are always selected (see
+/// `updateRawSelection`).
 ///
 /// Create it on the main thread, after the Qt application object, with `open`; use and destroy
 /// it there too.

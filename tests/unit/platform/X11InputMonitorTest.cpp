@@ -194,6 +194,17 @@ TEST_F(X11InputMonitorTest, cursorLocationFollowsRelativeMotionInYUpCoordinates)
     EXPECT_EQ(monitor->primaryScreen(), (PrimaryScreen{0, 0, 1280, 800}));
 }
 
+TEST_F(X11InputMonitorTest, eventsReadDuringACursorQueryAreStillDelivered) {
+    record(maskOf(EventType::flagsChanged));
+    send({"key", "Shift_L"});
+    // The events are on the connection already; the query's round trip reads them into Xlib's
+    // queue, where the socket notifier cannot see them.
+    monitor->mouseLocation();
+    ASSERT_TRUE(pumpUntil([&] { return events.size() == 2; }));
+    EXPECT_EQ(events[0].modifierFlags, 0x20000u);
+    EXPECT_EQ(events[1].modifierFlags, 0u);
+}
+
 TEST_F(X11InputMonitorTest, monitorsSeeOnlyTheirMaskAndNothingOnceRemoved) {
     std::vector<EventType> flagsOnly, clicksOnly;
     auto flagsToken =
