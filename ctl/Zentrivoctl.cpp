@@ -154,7 +154,8 @@ std::variant<Command, BadInput> parseDefaults(const std::vector<std::string>& ar
     if (args.size() < 2)
         return BadInput{"defaults: missing subcommand (read, write or delete)"};
     const std::string& sub = args[1];
-    if (isHelp(sub))
+    // Keys never start with "-", so help asked for in the key's place is no key.
+    if (isHelp(sub) || (args.size() > 2 && isHelp(args[2]) && args[2][0] == '-'))
         return Command{Help{}};
     if (sub == "read") {
         if (args.size() == 2)
@@ -212,6 +213,8 @@ std::variant<Command, BadInput> parse(const std::vector<std::string>& args) {
             return *bad;
         return Command{Panels{}};
     }
+    if (command.starts_with("-"))
+        return BadInput{"unknown option '" + command + "'"};
     return BadInput{"unknown command '" + command + "' (use defaults or panels)"};
 }
 

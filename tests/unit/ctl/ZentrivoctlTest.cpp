@@ -83,6 +83,7 @@ TEST_F(ZentrivoctlTest, BadInputExitsTwoNamesTheProblemAndWritesNothing) {
     const Case cases[] = {
         {{}, "missing command"},
         {{"frobnicate"}, "unknown command 'frobnicate'"},
+        {{"--verbose", "defaults", "read"}, "unknown option '--verbose'"},
         {{"defaults"}, "missing subcommand"},
         {{"defaults", "copy"}, "unknown subcommand 'copy'"},
         {{"defaults", "write"}, "missing key"},
@@ -176,8 +177,13 @@ TEST_F(ZentrivoctlTest, MissingKeysAndRefusedWritesExitOne) {
 }
 
 TEST_F(ZentrivoctlTest, HelpDocumentsEveryCommandAndOption) {
-    for (const auto& args : std::vector<std::vector<std::string>>{
-             {"--help"}, {"-h"}, {"help"}, {"defaults", "--help"}, {"panels", "--help"}}) {
+    for (const auto& args : std::vector<std::vector<std::string>>{{"--help"},
+                                                                  {"-h"},
+                                                                  {"help"},
+                                                                  {"defaults", "--help"},
+                                                                  {"defaults", "write", "--help"},
+                                                                  {"defaults", "read", "-h"},
+                                                                  {"panels", "--help"}}) {
         const Outcome r = run(args);
         EXPECT_EQ(r.status, 0);
         EXPECT_EQ(r.err, "");
@@ -186,6 +192,10 @@ TEST_F(ZentrivoctlTest, HelpDocumentsEveryCommandAndOption) {
             EXPECT_NE(r.out.find(word), std::string::npos) << word;
     }
     EXPECT_EQ(db.reads + db.writes, 0);
+
+    // Where a value belongs, "--help" is the value, and "help" is a key like any other.
+    EXPECT_EQ(run({"defaults", "write", "help", "-string", "--help"}).status, 0);
+    EXPECT_EQ(db.values["help"], PropertyValue{std::string("--help")});
 }
 
 TEST_F(ZentrivoctlTest, PanelsPrintWhatTheModelLoads) {
