@@ -229,12 +229,5 @@ TEST_F(ZentrivoctlProcessTest, ADamagedDatabaseIsMovedAsideAndReported) {
     EXPECT_EQ(r.err, "");
 }
 
-TEST_F(ZentrivoctlProcessTest, HelpNeedsNoDatabase) {
-    const Outcome r = run({"--help"});
-    EXPECT_EQ(r.status, 0);
-    EXPECT_NE(r.out.find("defaults write KEY TYPE VALUE"), std::string::npos);
-    EXPECT_FALSE(fs::exists(databaseFile().parent_path()));
-}
-
 } // namespace
 } // namespace zentrivo
