@@ -11,6 +11,9 @@
 #include <functional>
 #include <gtest/gtest.h>
 #include <vector>
+// Last: Xlib's macros (None, Bool, Status) clash with names in Qt and gtest.
+#include <X11/Xlib.h>
+#include <X11/extensions/Xrandr.h>
 
 namespace zentrivo::platform {
 namespace {
@@ -290,6 +293,37 @@ TEST_F(X11InputMonitorTest, keysReportOnlyNonModifierKeysAndOnlyWhenWanted) {
     ASSERT_TRUE(pumpUntil([&] { return seen.size() >= 4; }));
     EXPECT_EQ(seen, (std::vector{EventType::flagsChanged, EventType::flagsChanged,
                                  EventType::keyDown, EventType::keyUp}));
+}
+
+TEST_F(X11InputMonitorTest, thePrimaryOutputDefinesTheOriginAndFollowsChanges) {
+    // Shrink the one output of Xvfb to 1024x768 at (100, 32) and make it the primary; the
+    // screen stays 1280x800.
+    Display* display = XOpenDisplay(nullptr);
+    ASSERT_NE(display, nullptr);
+    const Window root = DefaultRootWindow(display);
+    XRRScreenResources* resources = XRRGetScreenResourcesCurrent(display, root);
+    ASSERT_TRUE(resources && resources->noutput > 0 && resources->ncrtc > 0);
+    RROutput output = resources->outputs[0];
+    XRRModeInfo info{};
+    char name[] = "zentrivo-1024x768";
+    info.width = 1024;
+    info.height = 768;
+    info.name = name;
+    info.nameLength = sizeof name - 1;
+    const RRMode mode = XRRCreateMode(display, root, &info);
+    XRRAddOutputMode(display, output, mode);
+    ASSERT_EQ(XRRSetCrtcConfig(display, resources, resources->crtcs[0], CurrentTime, 100, 32, mode,
+                               RR_Rotate_0, &output, 1),
+              Success);
+    XRRSetOutputPrimary(display, root, output);
+    XSync(display, False);
+    XRRFreeScreenResources(resources);
+    XCloseDisplay(display);
+
+    const PrimaryScreen shrunk{100, 32, 1024, 768};
+    ASSERT_TRUE(pumpUntil([&] { return monitor->primaryScreen() == shrunk; }));
+    send({"moveto", "150", "100"});
+    EXPECT_EQ(monitor->mouseLocation(), (Point{50, 700}));
 }
 
 TEST(X11InputMonitorOpenTest, anUnreachableServerIsOneLineOfError) {
