@@ -79,6 +79,9 @@ TEST_F(ActionExecutionTest, LaunchRunsAfterTheCurrentEventWithTheFrontAppOfTheDi
     defaults.hideFrontmost.set(OptionalBool::userEnabled);
     workspace.frontmost = regularApp(10, "org.gnome.Terminal", "Terminal");
     showAt({0, 0});
+    // A hover brought another application forward meanwhile; the release still counts the one
+    // that was in front when the reticle appeared.
+    workspace.frontmost = regularApp(11, "org.gnome.Evolution", "Evolution");
     manager().cursorMoved({-100, 0}); // l: Terminal
     manager().dismiss(true);
     EXPECT_TRUE(workspace.hidden.empty()) << "nothing happens synchronously";

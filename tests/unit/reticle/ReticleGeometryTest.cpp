@@ -266,10 +266,10 @@ TEST_F(ReticleGeometryTest, NegativeOrUndefinedMinDistDisplaysAtOnce) {
 }
 
 TEST_F(ReticleGeometryTest, CentringPlacesTheWindowOnTheCursorInWholePoints) {
-    window.frameRect.size = {101, 99};
+    window.frameRect.size = {100, 99};
     cursor.location = {500.7, 300.2};
     manager().show(0.0f);
-    EXPECT_EQ(window.frameRect.origin, (Point{450, 250}));
+    EXPECT_EQ(window.frameRect.origin, (Point{450, 250})) << "rounded down, not to nearest";
     EXPECT_EQ(state().reticleWindowPosition, (Point{450, 250}));
     EXPECT_EQ(state().cursorOrigin, (Point{500.7, 300.2}));
 
@@ -277,7 +277,7 @@ TEST_F(ReticleGeometryTest, CentringPlacesTheWindowOnTheCursorInWholePoints) {
     manager().show(0.0f);
     EXPECT_EQ(window.showCount, 1) << "a second show only re-centres";
     EXPECT_EQ(state().cursorOrigin, (Point{10, 10}));
-    EXPECT_EQ(window.frameRect.origin, (Point{-41, -40}));
+    EXPECT_EQ(window.frameRect.origin, (Point{-40, -40}));
 }
 
 TEST_F(ReticleGeometryTest, WindowPlacedElsewhereMovesTheOriginToItsCentre) {
@@ -295,6 +295,11 @@ TEST_F(ReticleGeometryTest, WindowPlacedElsewhereMovesTheOriginToItsCentre) {
     manager().show(0.0f);
     manager().windowAppeared(window.frame());
     EXPECT_EQ(state().cursorOrigin, (Point{500, 500})) << "placed as asked: origin unchanged";
+
+    manager().dismiss(false);
+    manager().windowAppeared({{0, 0}, {240, 240}}); // late news of a closed reticle
+    EXPECT_FALSE(state().cursorOrigin);
+    EXPECT_FALSE(manager().cursorMoved({0, 200}));
 }
 
 TEST_F(ReticleGeometryTest, NoGestureMeansNoSteering) {

@@ -213,8 +213,10 @@ TEST_F(ReticleHoverTest, ApplicationLeftBehindWaitsInTheCentre) {
     EXPECT_EQ(view.centreApps[0], workspace.frontmost);
     EXPECT_EQ(db.values.count("mainReticleSpec"), 0u) << "the centre is never saved";
 
-    // Hovering the centre returns to it; it stays where it is.
-    workspace.frontmost = regularApp(3, "org.gnome.Nautilus", "Files");
+    // Hovering the centre returns to it; it stays where it is, even though the application
+    // left now is not on the ring either.
+    workspace.installed["org.example.Other"] = pathOf("org.example.Other");
+    workspace.frontmost = regularApp(3, "org.example.Other", "Other");
     view.containers.setHasImage(D::c, true);
     moveInWindow({120, 120});
     queue.advance(milliseconds(800));
@@ -245,6 +247,7 @@ TEST_F(ReticleHoverTest, CentreStaysEmptyForApplicationsTheRingOffersOrThatCanno
     };
     linuxProfile.fileManager = "org.gnome.Files";
     workspace.installed["org.gnome.Files"] = pathOf("org.gnome.Files");
+    workspace.installed["com.tovelane.ZentrivoPro"] = pathOf("com.tovelane.ZentrivoPro");
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         model.setMainSlot(row.fileSlotOnRing ? std::optional(Action{"/tmp", ActionType::file})
@@ -321,9 +324,12 @@ TEST_F(ReticleHoverTest, DragOverASlotHidesItsHighlightAndClearsTheSelection) {
     EXPECT_TRUE(state().isReceivingDrag);
     EXPECT_EQ(view.hiddenHighlights, std::vector<D>{D::t});
     EXPECT_EQ(state().directional, std::nullopt);
+    manager().cursorMoved({500, 600});
     manager().setIsReceivingDrag(false);
     EXPECT_FALSE(state().isReceivingDrag);
-    EXPECT_EQ(view.hiddenHighlights.size(), 1u);
+    EXPECT_EQ(view.hiddenHighlights.size(), 1u) << "a drag leaving hides nothing";
+    EXPECT_EQ(state().directional, D::t);
+    manager().setIsReceivingDrag(true);
     manager().dismiss(true);
     EXPECT_TRUE(launchedPaths().empty()) << "nothing selected after the drag";
 }
