@@ -51,10 +51,12 @@ fi
 
 rss_kib() { awk '/^VmRSS:/ { print $2 }' "/proc/$pid/status"; }
 cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$pid/stat"; }
+# Summed over every thread (Qt's D-Bus thread included), not only the main one.
 switches() {
-    awk '/^voluntary_ctxt_switches:/ { v = $2 } /^nonvoluntary_ctxt_switches:/ { n = $2 }
-         END { print v + n }' "/proc/$pid/status"
+    cat /proc/"$pid"/task/*/status |
+        awk '/^(non)?voluntary_ctxt_switches:/ { total += $2 } END { print total }'
 }
+threads() { ls /proc/"$pid"/task | wc -l; }
 
 echo "rss after start-up: $(( $(rss_kib) / 1024 )) MiB ($(rss_kib) KiB)"
 "$latency" "$triggers"
@@ -65,4 +67,4 @@ ticks0=$(cpu_ticks) switches0=$(switches)
 sleep "$idle"
 ticks1=$(cpu_ticks) switches1=$(switches)
 echo "idle rss: $(( $(rss_kib) / 1024 )) MiB ($(rss_kib) KiB)"
-echo "idle for ${idle} s: $((ticks1 - ticks0)) CPU ticks, $((switches1 - switches0)) context switches (wake-ups)"
+echo "idle for ${idle} s: $((ticks1 - ticks0)) CPU ticks, $((switches1 - switches0)) context switches (wake-ups) over $(threads) threads"

@@ -156,6 +156,20 @@ TEST_F(ReticleWindowTest, ReportsItsFrameOnceTheDelegateIsSet) {
     EXPECT_EQ(delegate.appearedFrames.size(), 1u);
 }
 
+TEST_F(ReticleWindowTest, WarmUpLeavesNoTrace) {
+    auto& w = makeWindow();
+    w.setFrameOrigin({300, 400});
+    const Rect before = w.frame();
+    w.warmUp();
+    queue.runUntilIdle();
+    EXPECT_FALSE(w.widget().isVisible());
+    EXPECT_EQ(w.frame(), before);
+    EXPECT_EQ(completions, 0);
+    EXPECT_TRUE(delegate.appearedFrames.empty());
+    EXPECT_FALSE(arrowKeys.registered);
+    EXPECT_EQ(queue.pendingCount(), 0u);
+}
+
 TEST_F(ReticleWindowTest, MouseLocationIsInYUpWindowCoordinates) {
     auto& w = makeWindow();
     w.setFrameOrigin({100, 200});

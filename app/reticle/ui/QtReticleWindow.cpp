@@ -48,11 +48,18 @@ platform::PrimaryScreen QtReticleWindow::qtPrimaryScreen() {
 }
 
 void QtReticleWindow::warmUp() {
+    // The whole show path once, off screen: native window, backing store, first paint of every
+    // icon and the view's appear hooks. The manager is not attached yet, so nobody hears of it.
     const QPoint home = window->pos();
     window->move(-4 * window->width(), -4 * window->height());
-    window->show();
-    // Paint once now, so the backing store exists before the first real show.
+    showWindow();
     window->repaint();
+    if (appearWorkItem) {
+        appearWorkItem->cancel();
+        appearWorkItem.reset();
+    }
+    if (c.defaults.arrowKeysDisplays.value() != OptionalBool::userEnabled)
+        c.arrowKeys.unregisterAll();
     window->hide();
     window->move(home);
 }
