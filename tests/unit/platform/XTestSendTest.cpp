@@ -5,7 +5,9 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XInput2.h>
+#include <cstdio>
 #include <regex>
+#include <spawn.h>
 #include <string>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -13,84 +15,32 @@
 
 namespace {
 
-/// A running xtest-send with its standard input and output connected to pipes.
-class Sender {
-public:
-    explicit Sender(const std::vector<std::string>& words) {
-        int input[2], output[2];
-        if (pipe(input) != 0 || pipe(output) != 0) {
-            ADD_FAILURE() << "pipe failed";
-            return;
-        }
-        pid = fork();
-        if (pid == 0) {
-            dup2(input[0], STDIN_FILENO);
-            dup2(output[1], STDOUT_FILENO);
-            close(input[0]);
-            close(input[1]);
-            close(output[0]);
-            close(output[1]);
-            std::vector<char*> argv;
-            argv.push_back(const_cast<char*>(XTEST_SEND_PATH));
-            for (const std::string& word : words) {
-                argv.push_back(const_cast<char*>(word.c_str()));
-            }
-            argv.push_back(nullptr);
-            execv(XTEST_SEND_PATH, argv.data());
-            _exit(127);
-        }
-        close(input[0]);
-        close(output[1]);
-        toChild = input[1];
-        fromChild = output[0];
+/// Starts xtest-send with `words`, leaving standard input and output as they are.
+pid_t start(const std::vector<std::string>& words) {
+    std::vector<char*> argv{const_cast<char*>(XTEST_SEND_PATH)};
+    for (const std::string& word : words) {
+        argv.push_back(const_cast<char*>(word.c_str()));
     }
-    ~Sender() {
-        if (toChild >= 0) {
-            close(toChild);
-        }
-        if (fromChild >= 0) {
-            close(fromChild);
-        }
-        if (pid > 0) {
-            finish();
-        }
-    }
-    Sender(const Sender&) = delete;
-    Sender& operator=(const Sender&) = delete;
-
-    void writeInput(const std::string& text) {
-        ASSERT_EQ(write(toChild, text.data(), text.size()), static_cast<ssize_t>(text.size()));
-    }
-    void closeInput() {
-        close(toChild);
-        toChild = -1;
-    }
-    /// Waits for the exit (the waits inside xtest-send are bounded) and returns its status.
-    int finish() {
-        int status = 0;
-        waitpid(pid, &status, 0);
-        pid = -1;
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    }
-    std::string output() {
-        std::string text;
-        char buffer[256];
-        ssize_t got;
-        while ((got = read(fromChild, buffer, sizeof buffer)) > 0) {
-            text.append(buffer, static_cast<std::size_t>(got));
-        }
-        return text;
-    }
-
-private:
+    argv.push_back(nullptr);
     pid_t pid = -1;
-    int toChild = -1, fromChild = -1;
-};
+    EXPECT_EQ(posix_spawn(&pid, XTEST_SEND_PATH, nullptr, nullptr, argv.data(), environ), 0);
+    return pid;
+}
+
+/// Waits for the exit (every wait inside xtest-send is bounded) and returns its status.
+int finish(pid_t pid) {
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
 
 int run(const std::vector<std::string>& words) {
-    Sender sender(words);
-    sender.closeInput();
-    return sender.finish();
+    return finish(start(words));
+}
+
+/// The exit status of a pclose, as `finish` reports it.
+int statusOf(int pcloseResult) {
+    return WIFEXITED(pcloseResult) ? WEXITSTATUS(pcloseResult) : -1;
 }
 
 class XTestSendTest : public ::testing::Test {
@@ -128,15 +78,15 @@ TEST_F(XTestSendTest, waitmapEndsWhenAMatchingWindowBecomesViewable) {
     const Window window = makeWindow(root, "zentrivo-reticle", "Zentrivo", "Reticle");
     for (const char* name : {"zentrivo-reticle", "Zentrivo", "Reticle"}) {
         SCOPED_TRACE(name);
-        Sender waiting({"waitmap", name, "10000"});
+        const pid_t mapWait = start({"waitmap", name, "10000"});
         XMapWindow(display, window);
         XSync(display, False);
-        EXPECT_EQ(waiting.finish(), 0);
+        EXPECT_EQ(finish(mapWait), 0);
 
-        Sender unmapWaiting({"waitunmap", name, "10000"});
+        const pid_t unmapWait = start({"waitunmap", name, "10000"});
         XUnmapWindow(display, window);
         XSync(display, False);
-        EXPECT_EQ(unmapWaiting.finish(), 0);
+        EXPECT_EQ(finish(unmapWait), 0);
     }
 }
 
@@ -149,10 +99,10 @@ TEST_F(XTestSendTest, aWindowInsideAnUnmappedFrameIsNotViewable) {
     XSync(display, False);
     EXPECT_EQ(run({"waitmap", "framed", "50"}), 1);
 
-    Sender waiting({"waitmap", "framed", "10000"});
+    const pid_t waiting = start({"waitmap", "framed", "10000"});
     XMapWindow(display, frame);
     XSync(display, False);
-    EXPECT_EQ(waiting.finish(), 0);
+    EXPECT_EQ(finish(waiting), 0);
 }
 
 TEST_F(XTestSendTest, waitsTimeOutWithStatusOne) {
@@ -213,20 +163,24 @@ TEST_F(XTestSendTest, commandsFromStandardInputRunLineByLine) {
         XQueryKeymap(display, keys);
         return (keys[shift / 8] & (1 << (shift % 8))) != 0;
     };
-    Sender sender({});
-    sender.writeInput("# a comment line\n\nkeydown Shift_L   # trailing comment\nsync\n");
-    sender.closeInput();
-    EXPECT_EQ(sender.finish(), 0);
+    FILE* input = popen(XTEST_SEND_PATH, "w");
+    ASSERT_NE(input, nullptr);
+    std::fputs("# a comment line\n\nkeydown Shift_L   # trailing comment\nsync\n", input);
+    EXPECT_EQ(statusOf(pclose(input)), 0);
     EXPECT_TRUE(held());
     EXPECT_EQ(run({"keyup", "Shift_L"}), 0);
     EXPECT_FALSE(held());
 }
 
 TEST_F(XTestSendTest, stampPrintsServerTimeAndMonotonicTime) {
-    Sender sender({"stamp", "stamp"});
-    sender.closeInput();
-    const std::string text = sender.output();
-    EXPECT_EQ(sender.finish(), 0);
+    FILE* output = popen(XTEST_SEND_PATH " stamp stamp", "r");
+    ASSERT_NE(output, nullptr);
+    std::string text;
+    char buffer[256];
+    while (std::fgets(buffer, sizeof buffer, output)) {
+        text += buffer;
+    }
+    EXPECT_EQ(statusOf(pclose(output)), 0);
     const std::regex line(R"(stamp (\d+) (\d+)\n)");
     std::vector<std::pair<unsigned long long, unsigned long long>> stamps;
     for (std::sregex_iterator it(text.begin(), text.end(), line), end; it != end; ++it) {
