@@ -32,12 +32,12 @@ public:
     /// How many times the app `id` has run so far.
     int runCount(const std::string& id) const;
     /// Waits until the app `id` has run at least `count` times.
-    bool waitForRun(const std::string& id, int count = 1, std::chrono::milliseconds timeout = 10s);
+    bool waitForRun(const std::string& id, int count = 1, std::chrono::milliseconds timeout = 60s);
 
     /// Runs `zentrivoctl` with `args`.
     RunResult ctl(const std::vector<std::string>& args);
     /// Runs the XTest sender with `args` (one command per argument group).
-    RunResult send(const std::vector<std::string>& args, std::chrono::milliseconds timeout = 20s);
+    RunResult send(const std::vector<std::string>& args, std::chrono::milliseconds timeout = 60s);
 
     /// Starts `zentrivo` and waits until it reports that it is ready. The returned process
     /// reads its log; `readyLine` is false when it did not get ready in time.

@@ -65,11 +65,11 @@ protected:
                  const std::vector<std::string>& release) {
         std::vector<std::string> commands{"moveto", "640", "400", "sync"};
         commands.insert(commands.end(), press.begin(), press.end());
-        commands.insert(commands.end(), {"waitmap", reticleWindow, "10000"});
+        commands.insert(commands.end(), {"waitmap", reticleWindow, "20000"});
         commands.insert(commands.end(), moves.begin(), moves.end());
         commands.push_back("sync");
         commands.insert(commands.end(), release.begin(), release.end());
-        commands.insert(commands.end(), {"waitunmap", reticleWindow, "10000"});
+        commands.insert(commands.end(), {"waitunmap", reticleWindow, "20000"});
         const auto result = desktop.send(commands);
         ASSERT_EQ(result.status, 0) << result.output;
     }
@@ -151,7 +151,7 @@ TEST_F(ZentrivoE2eTest, ReticleIsOnScreenWhileTheTriggerIsHeldAndGoneAfter) {
 
     auto held =
         desktop.send({"moveto", "640", "400", "sync", "keydown", "Super_L", "keydown", "Alt_L",
-                      "waitmap", reticleWindow, "10000", "move", "100", "0", "sync"});
+                      "waitmap", reticleWindow, "20000", "move", "100", "0", "sync"});
     ASSERT_EQ(held.status, 0) << held.output;
     const auto shot = artifactsDir() / "reticle.png";
     EXPECT_TRUE(desktop.screenshot(shot));
@@ -162,7 +162,7 @@ TEST_F(ZentrivoE2eTest, ReticleIsOnScreenWhileTheTriggerIsHeldAndGoneAfter) {
     EXPECT_EQ(stillThere.status, 1) << stillThere.output;
 
     const auto released =
-        desktop.send({"keyup", "Alt_L", "keyup", "Super_L", "waitunmap", reticleWindow, "10000"});
+        desktop.send({"keyup", "Alt_L", "keyup", "Super_L", "waitunmap", reticleWindow, "20000"});
     EXPECT_EQ(released.status, 0) << released.output;
     EXPECT_TRUE(desktop.waitForRun("test-app-r"));
 }
