@@ -215,17 +215,6 @@ TEST(InstalledAppsMacTest, BuiltInRecordsBelongToTheMacProfile) {
     EXPECT_EQ(list.all().at("com.apple.Safari").path, apps + "/Safari.app") << "a found copy wins";
 }
 
-TEST(InstalledAppsLinuxTest, NoBuiltInRecordsOnTheDesktop) {
-    FakeApplicationCatalog catalog;
-    FakeMainQueue queue;
-    FreedesktopTestProfile profile;
-    FakeSystemInfo systemInfo;
-    InstalledApps list(catalog, queue, profile, systemInfo);
-    list.refresh();
-    queue.runUntilIdle();
-    EXPECT_TRUE(list.sorted().empty());
-}
-
 TEST(InstalledAppsLifetimeTest, ScanPostedByAListThatIsGoneNeverRuns) {
     FakeApplicationCatalog catalog;
     catalog.folders = {"/usr/share/applications"};

@@ -263,14 +263,6 @@ TEST_F(ReticleLifecycleTest, ArrowKeysSwitchPanelsThroughTheManager) {
     EXPECT_EQ(launchedPaths(), std::vector<std::string>{pathOf("org.gnome.Nautilus")});
 }
 
-TEST_F(ReticleLifecycleTest, ClickOnTheViewGoesThroughTheDelegate) {
-    showAt({0, 0});
-    manager().cursorMoved({100, 0});
-    ASSERT_NE(view.delegate, nullptr);
-    view.delegate->dismiss(true);
-    EXPECT_EQ(launchedPaths(), std::vector<std::string>{pathOf("org.gnome.Evolution")});
-}
-
 TEST_F(ReticleLifecycleTest, WorkPostedByAManagerThatIsGoneNeverRuns) {
     defaults.arrowKeysDisplays.set(OptionalBool::userEnabled);
     manager().arrowSelected(D::r);
