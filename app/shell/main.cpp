@@ -19,6 +19,10 @@ constexpr int exitNoXInput = 3;
 int main(int argc, char* argv[]) {
     using namespace zentrivo;
 
+    // Window positions and the cursor are exchanged with the X server in its own pixels; Qt's
+    // scaling from Xft.dpi would put the reticle elsewhere than under the cursor.
+    if (qEnvironmentVariableIsEmpty("QT_ENABLE_HIGHDPI_SCALING"))
+        qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("zentrivo"));
     QApplication::setDesktopFileName(QString::fromLatin1(serviceName));

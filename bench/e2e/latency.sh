@@ -62,7 +62,7 @@ echo "rss after start-up: $(( $(rss_kib) / 1024 )) MiB ($(rss_kib) KiB)"
 "$latency" "$triggers"
 
 # The idle period begins once the last fade is over and the launched app is gone.
-sleep 1
+sleep 2
 ticks0=$(cpu_ticks) switches0=$(switches)
 sleep "$idle"
 ticks1=$(cpu_ticks) switches1=$(switches)

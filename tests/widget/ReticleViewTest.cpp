@@ -191,18 +191,6 @@ TEST_F(ReticleViewTest, PulseFlashesForTwoHundredFiftyMilliseconds) {
     EXPECT_EQ(v.slot(Directional::r).highlightColor(), normal);
 }
 
-TEST_F(ReticleViewTest, BackgroundSettingSwitchesBackingAndHighlightColour) {
-    auto& v = makeView();
-    EXPECT_FALSE(v.isBackingVisible());
-    EXPECT_EQ(v.slot(Directional::r).highlightColor(),
-              QtReticleView::highlightColorFor(false, false));
-    defaults.background.set(OptionalBool::userEnabled);
-    notifications.post(notifications::backgroundUpdated);
-    EXPECT_TRUE(v.isBackingVisible());
-    EXPECT_EQ(v.slot(Directional::r).highlightColor(),
-              QtReticleView::highlightColorFor(false, true));
-}
-
 TEST_F(ReticleViewTest, RunningMarksNeedTheBackingAndARunningApplication) {
     setMain(Directional::r, "with-icon");
     setMain(Directional::l, "no-icon");

@@ -48,18 +48,6 @@ protected:
     int completions = 0;
 };
 
-TEST_F(ReticleWindowTest, IsAFloatingToolWindowThatNeverTakesFocus) {
-    auto& w = makeWindow().widget();
-    const Qt::WindowFlags expected = Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::Tool |
-                                     Qt::WindowDoesNotAcceptFocus | Qt::X11BypassWindowManagerHint;
-    EXPECT_EQ(w.windowFlags() & expected, expected);
-    EXPECT_TRUE(w.testAttribute(Qt::WA_TranslucentBackground));
-    EXPECT_TRUE(w.testAttribute(Qt::WA_ShowWithoutActivating));
-    EXPECT_EQ(w.windowTitle(), QStringLiteral("Zentrivo Reticle"));
-    EXPECT_EQ(w.size(), QSize(QtReticleView::panelSize, QtReticleView::panelSize));
-    EXPECT_EQ(view.parentWidget(), &w);
-}
-
 TEST_F(ReticleWindowTest, FrameOriginConvertsBetweenYUpAndX11Coordinates) {
     const double side = QtReticleView::panelSize;
     const struct {
