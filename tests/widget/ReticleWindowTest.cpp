@@ -100,6 +100,17 @@ TEST_F(ReticleWindowTest, QuickReshowCancelsThePendingClose) {
     EXPECT_FALSE(w.isFading());
 }
 
+TEST_F(ReticleWindowTest, FadeSwitchedOffDuringAFadeStillCancelsThePendingClose) {
+    auto& w = makeWindow();
+    w.showWindow();
+    w.close();
+    defaults.reticleFade.set(OptionalBool::userDisabled);
+    w.showWindow();
+    queue.advance(1s);
+    EXPECT_EQ(completions, 0);
+    EXPECT_TRUE(w.widget().isVisible());
+}
+
 TEST_F(ReticleWindowTest, WithoutFadeTheCompletionRunsInsideClose) {
     defaults.reticleFade.set(OptionalBool::userDisabled);
     auto& w = makeWindow();

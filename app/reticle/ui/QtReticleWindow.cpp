@@ -65,15 +65,15 @@ void QtReticleWindow::warmUp() {
 }
 
 void QtReticleWindow::showWindow() {
-    if (c.defaults.reticleFade.value() != OptionalBool::userDisabled) {
-        if (closeWorkItem) {
-            closeWorkItem->cancel();
-            closeWorkItem.reset();
-        }
-        if (fade)
-            fade->stop();
-        window->setWindowOpacity(1.0);
+    // A close still fading out is cancelled whatever "reticleFade" says now: it may have been
+    // switched off during the fade, and the pending close must not hide the window just shown.
+    if (closeWorkItem) {
+        closeWorkItem->cancel();
+        closeWorkItem.reset();
     }
+    if (fade)
+        fade->stop();
+    window->setWindowOpacity(1.0);
     c.view.viewWillAppear();
     window->show();
     window->raise();
