@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <cstdio>
+#include <filesystem>
 #include <unistd.h>
 
 namespace {
@@ -13,6 +14,23 @@ namespace {
 constexpr const char* serviceName = "com.tovelane.ZentrivoPro";
 // The X server lacks what global input needs; distinct from Qt's own failures.
 constexpr int exitNoXInput = 3;
+
+/// GIO watches the user's own applications folder for new desktop entries; while that folder is
+/// missing it looks for it again every few seconds, which would wake an idle Zentrivo forever.
+/// The folder is the standard place for a user's desktop entries, so make sure it exists.
+void ensureUserApplicationsFolder(zentrivo::Log& log) {
+    std::filesystem::path dataHome;
+    if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg && xdg[0] == '/')
+        dataHome = xdg;
+    else if (const char* home = std::getenv("HOME"); home && home[0] == '/')
+        dataHome = std::filesystem::path(home) / ".local" / "share";
+    else
+        return;
+    std::error_code error;
+    std::filesystem::create_directories(dataHome / "applications", error);
+    if (error)
+        log.error("cannot create " + (dataHome / "applications").string() + ": " + error.message());
+}
 
 } // namespace
 
@@ -60,6 +78,7 @@ int main(int argc, char* argv[]) {
         QCoreApplication::quit();
     });
 
+    ensureUserApplicationsFolder(log);
     AppDelegate delegate(log, *opened.monitor);
     delegate.applicationDidFinishLaunching();
     log.log("ready");

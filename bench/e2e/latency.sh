@@ -27,7 +27,8 @@ cleanup() {
 }
 trap cleanup EXIT
 export HOME="$home/home" XDG_CONFIG_HOME="$home/config" XDG_DATA_HOME="$home/data"
-export XDG_CACHE_HOME="$home/cache" XDG_DATA_DIRS="$home/share"
+# The system folders, as on a real desktop (icons, MIME types, installed applications).
+export XDG_CACHE_HOME="$home/cache" XDG_DATA_DIRS="/usr/local/share:/usr/share"
 mkdir -p "$HOME" "$XDG_DATA_HOME/applications"
 cat >"$XDG_DATA_HOME/applications/bench-app.desktop" <<ENTRY
 [Desktop Entry]
@@ -57,6 +58,12 @@ switches() {
         awk '/^(non)?voluntary_ctxt_switches:/ { total += $2 } END { print total }'
 }
 threads() { ls /proc/"$pid"/task | wc -l; }
+per_thread() {
+    for task in /proc/"$pid"/task/*; do
+        printf '%s %s\n' "$(cat "$task/comm")" \
+            "$(awk '/^(non)?voluntary_ctxt_switches:/ { t += $2 } END { print t }' "$task/status")"
+    done
+}
 
 echo "rss after start-up: $(( $(rss_kib) / 1024 )) MiB ($(rss_kib) KiB)"
 "$latency" "$triggers"
@@ -64,7 +71,11 @@ echo "rss after start-up: $(( $(rss_kib) / 1024 )) MiB ($(rss_kib) KiB)"
 # The idle period begins once the last fade is over and the launched app is gone.
 sleep 2
 ticks0=$(cpu_ticks) switches0=$(switches)
+before="$(per_thread)"
 sleep "$idle"
 ticks1=$(cpu_ticks) switches1=$(switches)
+after="$(per_thread)"
 echo "idle rss: $(( $(rss_kib) / 1024 )) MiB ($(rss_kib) KiB)"
 echo "idle for ${idle} s: $((ticks1 - ticks0)) CPU ticks, $((switches1 - switches0)) context switches (wake-ups) over $(threads) threads"
+echo "  by thread: $(paste -d' ' <(echo "$before") <(echo "$after") |
+    awk '{ printf "%s%s %d", sep, $1, $4 - $2; sep = ", " }')"

@@ -197,7 +197,12 @@ TEST_F(ZentrivoE2eTest, SecondStartLeavesTheRunningInstanceAlone) {
 }
 
 TEST_F(ZentrivoE2eTest, FirstRunDefaultsSurviveATermination) {
+    // A new user has no applications folder of their own; GIO would poll for it while idle.
+    const auto applications = desktop.root() / "data" / "applications";
+    std::filesystem::remove_all(applications);
     start();
+    EXPECT_TRUE(std::filesystem::is_directory(applications));
+
     const auto status = zentrivo->stop(SIGTERM, 20s);
     EXPECT_EQ(status, 0);
     zentrivo->drain();
