@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QAbstractEventDispatcher>
-#include <QObject>
 #include <QTimer>
 #include <chrono>
 #include <functional>
@@ -12,18 +11,12 @@ namespace zentrivo::test {
 /// `timeout` passed first. The wait ends on the condition, never on a guessed delay.
 inline bool pumpUntil(const std::function<bool()>& done,
                       std::chrono::milliseconds timeout = std::chrono::seconds(5)) {
-    bool expired = false;
-    QTimer timer;
-    timer.setSingleShot(true);
-    QObject::connect(&timer, &QTimer::timeout, [&expired] { expired = true; });
-    timer.start(timeout);
-    while (!done()) {
-        if (expired) {
-            return false;
-        }
+    QTimer deadline; // wakes the loop once the time is up
+    deadline.setSingleShot(true);
+    deadline.start(timeout);
+    while (!done() && deadline.isActive())
         QAbstractEventDispatcher::instance()->processEvents(QEventLoop::WaitForMoreEvents);
-    }
-    return true;
+    return done();
 }
 
 } // namespace zentrivo::test

@@ -24,42 +24,24 @@ protected:
     QtMainQueue queue;
 };
 
-TEST_F(QtMainQueueTest, postRunsLaterInPostingOrder) {
-    std::vector<int> order;
-    queue.post([&] { order.push_back(1); });
-    queue.post([&] {
-        order.push_back(2);
-        queue.post([&] { order.push_back(4); }); // posted from a task: after those already queued
-    });
-    queue.post([&] { order.push_back(3); });
-    EXPECT_TRUE(order.empty()) << "post ran a task synchronously";
-    ASSERT_TRUE(pumpUntil([&] { return order.size() == 4; }));
-    EXPECT_EQ(order, (std::vector{1, 2, 3, 4}));
-}
-
-TEST_F(QtMainQueueTest, delayedTasksRunByDueTimeAndNotBeforeIt) {
-    struct Run {
-        int id;
-        MonoTime at;
-    };
-    std::vector<Run> runs;
+TEST_F(QtMainQueueTest, tasksRunLaterInPostingOrderAndDelayedOnesByDueTime) {
+    std::vector<int> posted, delayed;
     const MonoTime start = queue.now();
-    const struct {
-        int id;
-        std::chrono::milliseconds delay;
-    } table[] = {{30, 30ms}, {10, 10ms}, {0, 0ms}, {20, 20ms}};
-    for (const auto& row : table) {
-        queue.postAfter(row.delay, [&, id = row.id] { runs.push_back({id, queue.now()}); });
-    }
-    EXPECT_TRUE(runs.empty());
-    ASSERT_TRUE(pumpUntil([&] { return runs.size() == 4; }));
-    const int expectedOrder[] = {0, 10, 20, 30};
-    for (std::size_t i = 0; i < runs.size(); ++i) {
-        SCOPED_TRACE(runs[i].id);
-        EXPECT_EQ(runs[i].id, expectedOrder[i]);
-        // Timers count whole milliseconds from a start rounded to one.
-        EXPECT_GE(runs[i].at - start, std::chrono::milliseconds(runs[i].id) - 1ms);
-    }
+    queue.postAfter(20ms, [&] {
+        EXPECT_GE(queue.now() - start, 19ms); // timers count whole milliseconds
+        delayed.push_back(20);
+    });
+    queue.postAfter(5ms, [&] { delayed.push_back(5); });
+    queue.post([&] { posted.push_back(1); });
+    queue.post([&] {
+        posted.push_back(2);
+        queue.post([&] { posted.push_back(4); }); // after the tasks already queued
+    });
+    queue.post([&] { posted.push_back(3); });
+    EXPECT_TRUE(posted.empty() && delayed.empty()) << "a task ran synchronously";
+    ASSERT_TRUE(pumpUntil([&] { return posted.size() == 4 && delayed.size() == 2; }));
+    EXPECT_EQ(posted, (std::vector{1, 2, 3, 4}));
+    EXPECT_EQ(delayed, (std::vector{5, 20}));
 }
 
 TEST_F(QtMainQueueTest, aCancelledTaskNeverRuns) {
@@ -69,15 +51,13 @@ TEST_F(QtMainQueueTest, aCancelledTaskNeverRuns) {
     queue.postAfter(20ms, [&] { laterRan = true; });
     item->cancel();
     immediate->cancel();
-    EXPECT_TRUE(item->isCancelled());
     ASSERT_TRUE(pumpUntil([&] { return laterRan; }));
     EXPECT_FALSE(cancelledRan);
 }
 
 TEST_F(QtMainQueueTest, tasksPostedFromOtherThreadsRunOnTheMainThreadInOrder) {
     std::vector<int> order;
-    bool delayedRan = false;
-    bool allOnMain = true;
+    bool delayedRan = false, allOnMain = true;
     QThread* const mainThread = QThread::currentThread();
     std::thread worker([&] {
         for (int i = 0; i < 100; ++i) {
@@ -97,26 +77,6 @@ TEST_F(QtMainQueueTest, tasksPostedFromOtherThreadsRunOnTheMainThreadInOrder) {
     for (int i = 0; i < 100; ++i) {
         ASSERT_EQ(order[static_cast<std::size_t>(i)], i);
     }
-}
-
-TEST_F(QtMainQueueTest, tasksOfADestroyedQueueNeverRun) {
-    bool ran = false, sentinel = false;
-    {
-        QtMainQueue shortLived;
-        shortLived.post([&] { ran = true; });
-        shortLived.postAfter(0ms, [&] { ran = true; });
-    }
-    queue.postAfter(5ms, [&] { sentinel = true; });
-    ASSERT_TRUE(pumpUntil([&] { return sentinel; }));
-    EXPECT_FALSE(ran);
-}
-
-TEST_F(QtMainQueueTest, theClockIsMonotonic) {
-    const MonoTime first = queue.now();
-    bool ran = false;
-    queue.postAfter(2ms, [&] { ran = true; });
-    ASSERT_TRUE(pumpUntil([&] { return ran; }));
-    EXPECT_GT(queue.now(), first);
 }
 
 } // namespace

@@ -14,7 +14,7 @@ namespace zentrivo::test {
 class TemporaryDirectory {
 public:
     TemporaryDirectory() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "zentrivo-test-XXXXXX");
+        std::string pattern = std::filesystem::temp_directory_path() / "zentrivo-test-XXXXXX";
         if (!::mkdtemp(pattern.data()))
             throw std::runtime_error("cannot create a temporary folder");
         root = pattern;
@@ -23,18 +23,14 @@ public:
         std::error_code ec;
         std::filesystem::remove_all(root, ec);
     }
-    TemporaryDirectory(const TemporaryDirectory&) = delete;
-    TemporaryDirectory& operator=(const TemporaryDirectory&) = delete;
 
     const std::filesystem::path& path() const noexcept { return root; }
     std::filesystem::path operator/(const std::string& name) const { return root / name; }
 
     /// Writes `content` to `relative`, creating folders on the way.
-    std::filesystem::path write(const std::string& relative, const std::string& content) const {
-        const auto file = root / relative;
-        std::filesystem::create_directories(file.parent_path());
-        std::ofstream(file, std::ios::binary) << content;
-        return file;
+    void write(const std::string& relative, const std::string& content) const {
+        std::filesystem::create_directories((root / relative).parent_path());
+        std::ofstream(root / relative, std::ios::binary) << content;
     }
 
 private:
