@@ -4,19 +4,15 @@
 
 namespace zentrivo::test {
 
-/// Records registrations; `press` plays a key-down to the last registered callback.
+/// Records whether keys are registered; `press` plays a key-down to the registered callback.
 class FakeArrowKeys final : public ArrowKeys {
 public:
-    void registerKeys(Callback onKeyDown, Callback onKeyUp) override {
-        ++registerCount;
+    void registerKeys(Callback onKeyDown, Callback) override {
         keyDown = std::move(onKeyDown);
-        keyUp = std::move(onKeyUp);
         registered = true;
     }
     void unregisterAll() override {
-        ++unregisterCount;
         keyDown = nullptr;
-        keyUp = nullptr;
         registered = false;
     }
     void press(Directional d) {
@@ -24,11 +20,8 @@ public:
             keyDown(d);
     }
 
-    int registerCount = 0;
-    int unregisterCount = 0;
     bool registered = false;
     Callback keyDown;
-    Callback keyUp;
 };
 
 } // namespace zentrivo::test

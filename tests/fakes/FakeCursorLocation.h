@@ -6,12 +6,8 @@ namespace zentrivo::test {
 
 class FakeCursorLocation final : public CursorLocation {
 public:
-    Point mouseLocation() const override {
-        ++reads;
-        return location;
-    }
+    Point mouseLocation() const override { return location; }
     Point location;
-    mutable int reads = 0;
 };
 
 } // namespace zentrivo::test

@@ -6,7 +6,6 @@
 namespace zentrivo::test {
 
 void FakeReticleView::arrowNavigate(Directional arrow) {
-    arrows.push_back(arrow);
     if (!delegate || !model)
         return;
     if (navigateArrow(*delegate, arrow, *model))

@@ -15,20 +15,10 @@ namespace zentrivo::test {
 /// the delegate's selection as the real view does.
 class FakeReticleView final : public ReticleView {
 public:
-    void setDelegate(ReticleViewDelegate* newDelegate) override {
-        delegate = newDelegate;
-        ++setDelegateCount;
-    }
-    void highlight(std::optional<Directional> position) override {
-        highlightCalls.push_back(position);
-        highlighted = position;
-    }
-    void clearHighlight() override {
-        ++clearHighlightCount;
-        highlighted.reset();
-    }
+    void setDelegate(ReticleViewDelegate* newDelegate) override { delegate = newDelegate; }
+    void highlight(std::optional<Directional> position) override { highlighted = position; }
+    void clearHighlight() override { highlighted.reset(); }
     void hideHighlight(Directional position) override {
-        hiddenHighlights.push_back(position);
         if (highlighted == position)
             highlighted.reset();
     }
@@ -45,17 +35,12 @@ public:
     SlotContainers containers;
 
     ReticleViewDelegate* delegate = nullptr;
-    int setDelegateCount = 0;
     /// What is highlighted now.
     std::optional<Directional> highlighted;
-    std::vector<std::optional<Directional>> highlightCalls;
-    int clearHighlightCount = 0;
-    std::vector<Directional> hiddenHighlights;
     int pulseCount = 0;
     std::vector<bool> reloads;
     std::vector<std::optional<RunningApp>> centreApps;
     int clearCentreCount = 0;
-    std::vector<Directional> arrows;
 };
 
 } // namespace zentrivo::test

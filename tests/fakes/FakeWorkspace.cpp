@@ -32,13 +32,6 @@ void FakeWorkspace::completeOpen(std::optional<std::string> error) {
         completion(std::move(error));
 }
 
-std::vector<std::string> FakeWorkspace::openedPaths() const {
-    std::vector<std::string> paths;
-    for (const auto& request : openRequests)
-        paths.push_back(request.path);
-    return paths;
-}
-
 RunningApp regularApp(std::int64_t handle, const std::string& bundleId, const std::string& name) {
     RunningApp app;
     app.handle = handle;

@@ -9,7 +9,8 @@
 namespace zentrivo::test {
 
 /// A desktop in memory: the test arranges what runs, what is in front and what is installed;
-/// every request is recorded. `openApplication` completions are kept for the test to finish.
+/// every request is recorded in `requests` ("hide 10", "activate 11", "open <path>",
+/// "file <path>"). `openApplication` completions are kept for the test to finish.
 class FakeWorkspace final : public Workspace {
 public:
     struct OpenRequest {
@@ -19,15 +20,20 @@ public:
 
     std::optional<RunningApp> frontmostApplication() const override { return frontmost; }
     std::vector<RunningApp> runningApplications() const override { return running; }
-    void activate(const RunningApp& app) override { activated.push_back(app); }
-    void hide(const RunningApp& app) override { hidden.push_back(app); }
+    void activate(const RunningApp& app) override {
+        requests.push_back("activate " + std::to_string(app.handle));
+    }
+    void hide(const RunningApp& app) override {
+        requests.push_back("hide " + std::to_string(app.handle));
+    }
     std::optional<std::string> applicationPath(std::string_view bundleId) const override;
     void openApplication(const std::string& path, OpenCompletion completion) override {
+        requests.push_back("open " + path);
         openRequests.push_back({path, std::move(completion)});
     }
     bool openFile(const std::string& path) override {
-        openedFiles.push_back(path);
-        return openFileSucceeds;
+        requests.push_back("file " + path);
+        return true;
     }
     Token addActivationObserver(std::function<void(const RunningApp&)> observer) override;
     void removeActivationObserver(Token token) override { observers.erase(token); }
@@ -37,22 +43,17 @@ public:
     /// Finishes the oldest unfinished `openApplication` request with `error`.
     void completeOpen(std::optional<std::string> error);
     std::size_t observerCount() const { return observers.size(); }
-    /// The paths of every `openApplication` request, in order.
-    std::vector<std::string> openedPaths() const;
 
     // Arranged by the test.
     std::optional<RunningApp> frontmost;
     std::vector<RunningApp> running;
     /// Installed applications: bundle identifier to bundle path.
     std::map<std::string, std::string, std::less<>> installed;
-    bool openFileSucceeds = true;
 
     // Recorded.
-    std::vector<RunningApp> activated;
-    std::vector<RunningApp> hidden;
+    std::vector<std::string> requests;
     std::vector<OpenRequest> openRequests;
     std::size_t completedOpens = 0;
-    std::vector<std::string> openedFiles;
 
 private:
     std::map<Token, std::function<void(const RunningApp&)>> observers;

@@ -1,0 +1,530 @@
+#include "app/reticle/ReticleManager.h"
+
+#include "app/apps/FrontmostAppDetection.h"
+#include "app/core/NotificationCenter.h"
+#include "app/core/Notifications.h"
+#include "app/model/ReticleSpecModel.h"
+#include "app/reticle/ArrowNavigation.h"
+#include "app/settings/Defaults.h"
+#include "tests/fakes/FakeArrowKeys.h"
+#include "tests/fakes/FakeCursorLocation.h"
+#include "tests/fakes/FakeDefaultsDatabase.h"
+#include "tests/fakes/FakeHaptics.h"
+#include "tests/fakes/FakeMainQueue.h"
+#include "tests/fakes/FakeReticleView.h"
+#include "tests/fakes/FakeReticleWindow.h"
+#include "tests/fakes/FakeSystemInfo.h"
+#include "tests/fakes/FakeWorkspace.h"
+#include "tests/fakes/FreedesktopTestProfile.h"
+#include "tests/fakes/RecordingLog.h"
+
+#include <cmath>
+#include <gtest/gtest.h>
+#include <limits>
+#include <memory>
+#include <tuple>
+#include <utility>
+
+namespace zentrivo::test {
+namespace {
+
+using D = Directional;
+using std::chrono::hours;
+using std::chrono::milliseconds;
+using Requests = std::vector<std::string>;
+
+Action app(const std::string& id) {
+    return Action{id, ActionType::app};
+}
+/// The workspace request that starts application `id`.
+std::string open(const std::string& id) {
+    return "open /usr/share/applications/" + id + ".desktop";
+}
+
+/// The dy, for dx 64 (a power of two, so dy / dx is exact), whose arctangent is exactly `bound`,
+/// or with `beyond` the nearest one past it, away from zero.
+double dyAt(double bound, bool beyond) {
+    const double inf = std::numeric_limits<double>::infinity();
+    double q = std::tan(bound);
+    while (std::atan(q) < bound)
+        q = std::nextafter(q, inf);
+    while (std::atan(q) > bound)
+        q = std::nextafter(q, -inf);
+    EXPECT_EQ(std::atan(q), bound) << "no quotient hits the bound exactly";
+    while (beyond && std::atan(q) == bound)
+        q = std::nextafter(q, bound > 0 ? inf : -inf);
+    return 64 * q;
+}
+
+/// A reticle manager over fakes, built on first use so that settings can be arranged first. The
+/// near panel holds applications in t, l, r and b; in the 240-point window slots t and r show
+/// images (80-point squares), the centre container none; a hover fires after 800 ms.
+class ReticleManagerTest : public ::testing::Test {
+protected:
+    ReticleManagerTest() {
+        model.setMainSlot(app("org.gnome.Nautilus"), D::t);
+        model.setMainSlot(app("org.gnome.Terminal"), D::l);
+        model.setMainSlot(app("org.gnome.Evolution"), D::r);
+        model.setMainSlot(app("org.mozilla.firefox"), D::b);
+        for (const char* id : {"org.gnome.Nautilus", "org.gnome.Terminal", "org.gnome.Evolution",
+                               "org.mozilla.firefox", "org.gnome.gedit"})
+            workspace.installed[id] = "/usr/share/applications/" + std::string(id) + ".desktop";
+        workspace.frontmost = regularApp(1, "org.gnome.gedit", "Text Editor");
+        view.containers.setFrame(D::t, {{80, 160}, {80, 80}});
+        view.containers.setFrame(D::r, {{160, 80}, {80, 80}});
+        view.containers.setFrame(D::c, {{80, 80}, {80, 80}});
+        view.containers.setHasImage(D::t, true);
+        view.containers.setHasImage(D::r, true);
+        defaults.hoverMillis.set(800);
+    }
+
+    ReticleManager& manager() {
+        if (!built)
+            built = std::make_unique<ReticleManager>(ReticleManager::Collaborators{
+                defaults, model, queue, notifications, workspace, haptics, systemInfo, arrowKeys,
+                cursor, tracker, log, profile, window, view});
+        return *built;
+    }
+    const ReticleManager::State& state() { return manager().state(); }
+    /// Starts a gesture displayed at once with the cursor at `origin`.
+    void showAt(Point origin) {
+        cursor.location = origin;
+        manager().show(0.0f);
+    }
+    /// Moves the cursor to a point of the window, which sits at (380, 380) after
+    /// `showAt({500, 500})`.
+    bool moveInWindow(Point p) {
+        window.mouseInWindow = p;
+        return manager().cursorMoved({380 + p.x, 380 + p.y});
+    }
+    void enterTop() { moveInWindow({120, 200}); }
+    /// What the workspace was asked to do once the main queue has run; the record starts afresh.
+    Requests requests() {
+        queue.runUntilIdle();
+        return std::exchange(workspace.requests, {});
+    }
+
+    FakeDefaultsDatabase db;
+    Defaults defaults{db};
+    FreedesktopTestProfile profile;
+    ReticleSpecModel model{defaults, profile};
+    FakeMainQueue queue;
+    NotificationCenter notifications;
+    FakeWorkspace workspace;
+    FakeHaptics haptics;
+    FakeSystemInfo systemInfo;
+    FakeArrowKeys arrowKeys;
+    FakeCursorLocation cursor;
+    FrontmostAppDetection tracker{workspace, model, profile};
+    RecordingLog log;
+    FakeReticleWindow window;
+    FakeReticleView view;
+    std::unique_ptr<ReticleManager> built;
+};
+
+TEST_F(ReticleManagerTest, SectorsDeadZoneAndOuterLimit) {
+    const double low = ReticleManager::posLowBound, high = ReticleManager::posHighBound;
+    struct Row {
+        const char* name;
+        Point to; // from (0, 0)
+        std::optional<D> expected;
+        std::int64_t deadZone = 25;
+        float outer = 1001;
+    };
+    const Row rows[] = {
+        {"on the dead zone's edge", {25, 0}, D::r},
+        {"left", {-40, 0}, D::l},
+        {"exactly 30 degrees is horizontal", {64, dyAt(low, false)}, D::r},
+        {"just above 30 degrees is diagonal", {64, dyAt(low, true)}, D::tr},
+        {"exactly 72 degrees is diagonal", {64, dyAt(high, false)}, D::tr},
+        {"just above 72 degrees is vertical", {64, dyAt(high, true)}, D::t},
+        {"exactly -30 degrees is horizontal", {64, dyAt(-low, false)}, D::r},
+        {"just below -30 degrees is diagonal", {64, dyAt(-low, true)}, D::br},
+        {"exactly -72 degrees is diagonal", {64, dyAt(-high, false)}, D::br},
+        {"just below -72 degrees is vertical", {64, dyAt(-high, true)}, D::b},
+        {"straight up (dx 0)", {0, 60}, D::t},
+        {"straight down (dx 0)", {0, -60}, D::b},
+        {"up-left 45 degrees", {-40, 40}, D::tl},
+        {"down-left 45 degrees", {-40, -40}, D::bl},
+        {"no dead zone: the origin itself falls through to b", {0, 0}, D::b, -1},
+        {"on the outer limit", {300, 0}, D::r, 25, 300},
+        {"beyond the outer limit", {301, 0}, std::nullopt, 25, 300},
+        {"outer limit 1000 still applies", {1000.5, 0}, std::nullopt, 25, 1000},
+        {"outer limit 1001 means none", {0, -5000}, D::b, 25, 1001},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        defaults.safeAreaSize.set(row.deadZone);
+        defaults.outerSafeArea.set(row.outer);
+        showAt({0, 0});
+        manager().cursorMoved(row.to);
+        EXPECT_EQ(state().directional, row.expected);
+        EXPECT_EQ(view.highlighted, row.expected);
+        manager().dismiss(false);
+    }
+}
+
+TEST_F(ReticleManagerTest, NearFarTransitions) {
+    model.setFarSlot(app("far.t"), D::t);
+    showAt({0, 0});
+    manager().cursorMoved({200, 0});
+    EXPECT_FALSE(state().far) << "200.0 stays near";
+    manager().cursorMoved({0, 200.5});
+    EXPECT_TRUE(state().far);
+    manager().cursorMoved({0, 100});
+    EXPECT_TRUE(state().far) << "back inside the first ring";
+    manager().cursorMoved({0, 300});
+    EXPECT_EQ(haptics.levelChanges, 1) << "one switch, one haptic";
+    manager().cursorMoved({3, 3});
+    EXPECT_FALSE(state().far) << "the dead zone returns to near";
+    EXPECT_EQ(view.reloads, (std::vector<bool>{true, false}));
+
+    defaults.hapticFeedback.set(OptionalBool::userDisabled);
+    defaults.firstRingDist.set(80.0f);
+    manager().cursorMoved({0, 81});
+    EXPECT_TRUE(state().far);
+    EXPECT_EQ(haptics.levelChanges, 1);
+    manager().dismiss(false);
+
+    model.setFarSlot(std::nullopt, D::t);
+    showAt({0, 0});
+    manager().cursorMoved({0, 500});
+    EXPECT_FALSE(state().far) << "an empty far panel never shows";
+}
+
+TEST_F(ReticleManagerTest, DeferredDisplayAppearsStrictlyBeyondMinDist) {
+    defaults.reticleDisplayMinDist.set(5.0f);
+    cursor.location = {0, 0};
+    manager().show(50.0f);
+    EXPECT_FALSE(manager().cursorMoved({50, 0}));
+    EXPECT_EQ(window.showCount, 0);
+    EXPECT_TRUE(manager().cursorMoved({50.5, 0}));
+    EXPECT_EQ(window.showCount, 1);
+
+    manager().dismiss(false);
+    manager().show(std::nullopt); // the setting's distance again
+    EXPECT_FALSE(state().reticleDisplayed);
+    EXPECT_TRUE(manager().cursorMoved({6, 0}));
+}
+
+TEST_F(ReticleManagerTest, ReleaseBeforeADeferredDisplayPerformsNothing) {
+    cursor.location = {0, 0};
+    manager().show(50.0f);
+    manager().cursorMoved({40, 0}); // beyond the dead zone, not yet displayed
+    manager().dismiss(true);
+    EXPECT_TRUE(requests().empty());
+    EXPECT_EQ(window.closeCount, 0) << "nothing was shown, so nothing closes";
+}
+
+TEST_F(ReticleManagerTest, NegativeOrUndefinedMinDistDisplaysAtOnce) {
+    for (float minDist : {-5.0f, std::numeric_limits<float>::quiet_NaN()}) {
+        SCOPED_TRACE(minDist);
+        cursor.location = {0, 0};
+        manager().show(minDist);
+        EXPECT_TRUE(state().reticleDisplayed);
+        manager().dismiss(false);
+    }
+}
+
+TEST_F(ReticleManagerTest, HoverFiresAtTheDelayNotAMillisecondBefore) {
+    showAt({500, 500});
+    enterTop();
+    EXPECT_EQ(view.highlighted, D::t);
+    queue.advance(milliseconds(799));
+    EXPECT_EQ(view.pulseCount, 0);
+    queue.advance(milliseconds(1));
+    EXPECT_EQ(view.pulseCount, 1);
+    EXPECT_EQ(requests(), Requests{open("org.gnome.Nautilus")});
+    EXPECT_TRUE(window.visible) << "the panel stays open";
+
+    defaults.hoverMillis.set(0);
+    moveInWindow({200, 120});
+    EXPECT_EQ(view.highlighted, D::r);
+    queue.advance(hours(1));
+    EXPECT_EQ(view.pulseCount, 1) << "hover off: highlighted, never performed";
+}
+
+TEST_F(ReticleManagerTest, LeavingTheSlotOrTheGestureCancelsThePendingHover) {
+    showAt({500, 500});
+    enterTop();
+    queue.advance(milliseconds(500));
+    moveInWindow({200, 120}); // another slot, whose delay starts afresh
+    queue.advance(milliseconds(799));
+    enterTop();
+    moveInWindow({20, 20}); // out of every slot
+    queue.advance(hours(1));
+    enterTop();
+    manager().slotReplacedByDrop();
+    queue.advance(hours(1));
+    enterTop();
+    defaults.hoverMillis.set(0); // switched off, then the gesture ends
+    manager().dismiss(false);
+    queue.advance(hours(1));
+    EXPECT_TRUE(requests().empty());
+}
+
+TEST_F(ReticleManagerTest, InsideASlotNeitherDistanceNorSelectionChange) {
+    showAt({500, 500});
+    enterTop();
+    const float dist = state().dist;
+    EXPECT_TRUE(moveInWindow({130, 210})) << "still displayed while resting in a slot";
+    EXPECT_TRUE(moveInWindow({85, 235}));
+    EXPECT_EQ(state().dist, dist);
+    moveInWindow({230, 30}); // leaves the slot: sector selection again
+    EXPECT_EQ(state().inButton, std::nullopt);
+    EXPECT_EQ(state().directional, D::br);
+}
+
+TEST_F(ReticleManagerTest, SlotsWithoutImageOrAHiddenReticleAreNoHoverTarget) {
+    showAt({500, 500});
+    moveInWindow({120, 120}); // the centre container has no image
+    EXPECT_EQ(state().inButton, std::nullopt);
+    manager().dismiss(false);
+
+    cursor.location = {500, 500};
+    manager().show(150.0f);
+    enterTop(); // 80 points away, display still deferred
+    EXPECT_EQ(state().inButton, std::nullopt);
+    queue.advance(hours(1));
+    EXPECT_TRUE(requests().empty());
+}
+
+TEST_F(ReticleManagerTest, HoverSkipsWhatWouldChangeNothingOrOpenADocument) {
+    struct Row {
+        Action action;
+        Requests performed;
+    };
+    const Row rows[] = {
+        {{"/nowhere/notes.txt", ActionType::file}, {}},
+        {{"/", ActionType::file}, {"file /"}}, // a folder
+        {{"/nowhere/gedit.desktop", ActionType::file}, {"file /nowhere/gedit.desktop"}},
+        {app("org.gnome.gedit"), {}}, // already in front
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.action.stringValue);
+        model.setMainSlot(row.action, D::t);
+        showAt({500, 500});
+        enterTop();
+        queue.advance(milliseconds(800));
+        EXPECT_EQ(requests(), row.performed);
+        manager().dismiss(false);
+    }
+}
+
+TEST_F(ReticleManagerTest, ApplicationLeftBehindWaitsInTheCentre) {
+    showAt({500, 500}); // Text Editor in front, not on the ring
+    enterTop();
+    queue.advance(milliseconds(800));
+    EXPECT_EQ(model.mainSpec().c, app("org.gnome.gedit"));
+    EXPECT_EQ(view.centreApps, std::vector<std::optional<RunningApp>>{workspace.frontmost});
+    EXPECT_FALSE(ReticleSpecModel(defaults, profile).mainSpec().c) << "the centre is never saved";
+
+    // Hovering the centre returns to it; it stays, though the application left now is not on
+    // the ring either.
+    workspace.installed["org.example.Other"] = "/opt/Other.desktop";
+    workspace.frontmost = regularApp(3, "org.example.Other", "Other");
+    view.containers.setHasImage(D::c, true);
+    moveInWindow({120, 120});
+    queue.advance(milliseconds(800));
+    EXPECT_EQ(requests(), (Requests{open("org.gnome.Nautilus"), open("org.gnome.gedit")}));
+    EXPECT_EQ(model.mainSpec().c, app("org.gnome.gedit"));
+    manager().dismiss(false);
+    EXPECT_FALSE(model.mainSpec().c);
+    EXPECT_EQ(view.clearCentreCount, 1);
+
+    for (const char* id : {"org.gnome.Evolution", "org.example.NotInstalled"}) {
+        workspace.frontmost = regularApp(5, id, id); // offered by the ring; not installed
+        showAt({500, 500});
+        enterTop();
+        queue.advance(milliseconds(800));
+        EXPECT_FALSE(model.mainSpec().c) << id;
+        manager().dismiss(false);
+    }
+}
+
+TEST_F(ReticleManagerTest, AbsurdlyLongDelayIsHeldWithoutOverflow) {
+    defaults.hoverMillis.set(std::numeric_limits<std::int64_t>::max());
+    showAt({500, 500});
+    enterTop();
+    queue.advance(hours(24));
+    EXPECT_EQ(view.pulseCount, 0);
+    manager().dismiss(false);
+    EXPECT_EQ(queue.pendingCount(), 0u);
+}
+
+TEST_F(ReticleManagerTest, DismissPerformsTheSelectionOnlyWhenAsked) {
+    struct Row {
+        const char* name;
+        bool perform;
+        Point to; // from (0, 0)
+        Requests performed;
+        bool drag = false;
+    };
+    const Row rows[] = {
+        {"release on a slot", true, {0, 100}, {open("org.gnome.Nautilus")}},
+        {"cancel on a slot", false, {0, 100}, {}},
+        {"release in the dead zone", true, {5, 5}, {}},
+        {"release on an empty slot", true, {100, 100}, {}},
+        {"release after a drag over the slot", true, {0, 100}, {}, true},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        showAt({0, 0});
+        manager().cursorMoved(row.to);
+        manager().setIsReceivingDrag(row.drag);
+        manager().dismiss(row.perform);
+        EXPECT_EQ(requests(), row.performed);
+        EXPECT_FALSE(window.visible);
+        EXPECT_FALSE(state().reticleDisplayed || state().cursorOrigin || state().directional ||
+                     state().reticleWindowPosition || state().dist != 0);
+    }
+}
+
+TEST_F(ReticleManagerTest, FarReleaseFallsBackToTheNearSlot) {
+    model.setFarSlot(app("org.gnome.gedit"), D::r);
+    for (const auto& [to, launched] : {std::pair{Point{300, 0}, "org.gnome.gedit"},
+                                       std::pair{Point{0, 300}, "org.gnome.Nautilus"}}) {
+        SCOPED_TRACE(launched);
+        showAt({0, 0});
+        manager().cursorMoved(to);
+        ASSERT_TRUE(state().far);
+        manager().dismiss(true);
+        EXPECT_EQ(requests(), Requests{open(launched)});
+    }
+}
+
+TEST_F(ReticleManagerTest, ShowingAgainDuringTheFadeStillStartsNear) {
+    model.setFarSlot(app("far.t"), D::t);
+    window.fades = true;
+    showAt({0, 0});
+    manager().cursorMoved({0, 300});
+    manager().dismiss(false);
+    showAt({50, 50}); // cancels the pending close: no completion will come
+    EXPECT_FALSE(state().far);
+    EXPECT_EQ(view.reloads.back(), false);
+
+    manager().cursorMoved({50, 180}); // a quick first move beyond the dead zone
+    manager().dismiss(true);
+    EXPECT_EQ(requests(), Requests{open("org.gnome.Nautilus")})
+        << "the near panel's slot, not the far one";
+}
+
+TEST_F(ReticleManagerTest, LastAppSlotOpensTheApplicationCapturedAtDisplay) {
+    model.setMainSlot(Action::lastApp(), D::tl);
+    manager(); // the tracker listens, Text Editor in front
+    workspace.activateFront(regularApp(2, "org.gnome.Evolution", "Evolution")); // on the ring
+    workspace.activateFront(regularApp(3, "org.gnome.Terminal", "Terminal"));
+    for (const auto& [setting, expected] :
+         {std::pair{OptionalBool::undefined, "org.gnome.Evolution"},
+          std::pair{OptionalBool::userDisabled, "org.gnome.gedit"}}) {
+        SCOPED_TRACE(expected);
+        defaults.lastFrontAppCanBeZentrivo.set(setting);
+        showAt({0, 0});
+        workspace.activateFront(regularApp(4, "org.mozilla.firefox", "Firefox")); // too late
+        manager().cursorMoved({-100, 100});
+        manager().dismiss(true);
+        EXPECT_EQ(requests(), Requests{open(expected)});
+    }
+}
+
+TEST_F(ReticleManagerTest, AlertClosesWithoutPerforming) {
+    showAt({0, 0});
+    manager().cursorMoved({0, 100});
+    notifications.post(notifications::alertWillDisplay);
+    EXPECT_FALSE(window.visible);
+    EXPECT_TRUE(requests().empty());
+}
+
+TEST_F(ReticleManagerTest, ActionsFollowTheirTypeAndTheLaunchSettings) {
+    const auto on = OptionalBool::userEnabled, off = OptionalBool::userDisabled;
+    const std::string terminal = "org.gnome.Terminal", mail = "org.gnome.Evolution";
+    struct Row {
+        const char* name;
+        Action action;
+        Requests performed;
+        OptionalBool hideFrontmost = OptionalBool::undefined;
+        OptionalBool relaunchActive = OptionalBool::undefined;
+    };
+    const Row rows[] = {
+        {"front app, hideFrontmost: hidden", app(terminal), {"hide 10"}, on},
+        {"front app: activated", app(terminal), {"activate 10"}},
+        {"hideFrontmost hides only the front app", app(mail), {"activate 11"}, on},
+        {"running: the first instance activated", app(mail), {"activate 11"}, off, off},
+        {"relaunchActive: opened though running", app(mail), {open(mail)}, off, on},
+        {"not running: opened", app("org.gnome.gedit"), {open("org.gnome.gedit")}},
+        {"not installed: nothing", app("org.example.Missing"), {}},
+        {"file", {"/home/u/report.pdf", ActionType::file}, {"file /home/u/report.pdf"}},
+        {"running application", {mail, ActionType::runningApp}, {"activate 11"}},
+        {"running application never started", {"org.gnome.gedit", ActionType::runningApp}, {}},
+        {"last application, none captured", Action::lastApp(), {}},
+    };
+    workspace.running = {regularApp(10, terminal, "Terminal"), regularApp(11, mail, "Evolution"),
+                         regularApp(12, mail, "Evolution")};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        defaults.hideFrontmost.set(row.hideFrontmost);
+        defaults.relaunchActive.set(row.relaunchActive);
+        workspace.frontmost = workspace.running[0];
+        showAt({0, 0});
+        workspace.frontmost = workspace.running[1]; // what counts is the front app at display
+        manager().perform(row.action);
+        manager().dismiss(false);
+        EXPECT_TRUE(row.action.type != ActionType::app || workspace.requests.empty())
+            << "a launch waits for the current event";
+        EXPECT_EQ(requests(), row.performed);
+    }
+}
+
+TEST_F(ReticleManagerTest, RefusedStartIsLoggedOnlyFromVersion10_15) {
+    for (auto [major, minor, logs] :
+         {std::tuple{99, 0, true}, std::tuple{10, 15, true}, std::tuple{10, 14, false}}) {
+        SCOPED_TRACE(testing::Message() << major << "." << minor);
+        systemInfo.major = major;
+        systemInfo.minor = minor;
+        log.lines.clear();
+        manager().openApplication("org.gnome.gedit");
+        workspace.completeOpen(std::nullopt);
+        manager().openApplication("org.gnome.gedit");
+        workspace.completeOpen("Permission denied");
+        EXPECT_EQ(requests(), Requests(2, open("org.gnome.gedit")));
+        ASSERT_EQ(log.lines.size(), logs ? 1u : 0u);
+        for (const auto& line : log.lines)
+            EXPECT_EQ(line.message, "launch app error:\nPermission denied");
+    }
+}
+
+TEST_F(ReticleManagerTest, ArrowNavigationCellsAndPanelRules) {
+    model.setFarSlot(app("far"), D::br);
+    struct Row {
+        bool far;
+        std::optional<D> from;
+        D arrow;
+        ArrowStep expected; // far, select, position
+    };
+    const Row rows[] = {
+        {false, std::nullopt, D::t, {false, true, D::t}}, // nothing selected: the arrow's own slot
+        {false, D::c, D::l, {false, true, D::l}},
+        {false, D::t, D::t, {true, true, D::t}}, // out to the far panel
+        {false, D::tl, D::l, {true, true, D::tl}},
+        {false, D::br, D::b, {true, true, D::br}},
+        {false, D::t, D::b, {false, true, std::nullopt}}, // towards the centre
+        {false, D::r, D::l, {false, true, std::nullopt}},
+        {false, D::l, D::t, {false, false, D::tl}}, // tl is empty: the selection stays
+        {true, D::t, D::b, {false, true, D::t}},    // back to the near panel
+        {true, D::r, D::l, {false, true, D::r}},
+        {true, D::br, D::l, {true, true, D::b}},  // an empty far slot is still selected
+        {true, D::l, D::tr, {true, false, D::l}}, // not an arrow: nothing moves
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(testing::Message()
+                     << (row.far ? "far " : "near ") << (row.from ? name(*row.from) : "none") << " "
+                     << name(row.arrow));
+        EXPECT_EQ(arrowStep(row.from, row.far, row.arrow, model), row.expected);
+    }
+    model.setFarSlot(std::nullopt, D::br);
+    EXPECT_EQ(arrowStep(D::t, false, D::t, model), (ArrowStep{false, true, D::t}))
+        << "without a far panel the selection stays near";
+}
+
+} // namespace
+} // namespace zentrivo::test
