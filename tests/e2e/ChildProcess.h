@@ -1,77 +1,150 @@
 #pragma once
 
+#include <algorithm>
 #include <chrono>
+#include <csignal>
+#include <fcntl.h>
 #include <map>
 #include <optional>
+#include <poll.h>
+#include <spawn.h>
+#include <stdexcept>
 #include <string>
-#include <sys/types.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <utility>
 #include <vector>
 
 namespace zentrivo::e2e {
 
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
 using Environment = std::map<std::string, std::string>;
 
-/// A program started by a test. The destructor kills and reaps it if it still runs, so no test
-/// leaves a process behind.
+/// A program a test started, with its stdout (and stderr unless `withStderr` is false) read
+/// through a pipe into `output`. The destructor ends it (SIGTERM, then SIGKILL) and reaps it.
 class ChildProcess {
 public:
-    struct Options {
-        std::vector<std::string> argv;
-        Environment environment;
-        /// Where stdout and stderr go; /dev/null when empty. Ignored for a stream read through a
-        /// pipe.
-        std::string outputFile;
-        /// Read stdout through a pipe (`readLine`).
-        bool pipeStdout = false;
-        /// Read stderr through a pipe (`readLine`); stdout then goes to `outputFile`.
-        bool pipeStderr = false;
-        /// An extra descriptor the child inherits under the same number.
-        int inheritFd = -1;
-    };
-
-    /// Starts the program; throws std::runtime_error when it cannot be started at all.
-    explicit ChildProcess(Options options);
-    ~ChildProcess();
+    ChildProcess(const std::vector<std::string>& argv, const Environment& env,
+                 bool withStderr = true) {
+        int fds[2];
+        if (::pipe2(fds, O_CLOEXEC) != 0)
+            throw std::runtime_error("pipe failed");
+        posix_spawn_file_actions_t actions;
+        ::posix_spawn_file_actions_init(&actions);
+        ::posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+        ::posix_spawn_file_actions_adddup2(&actions, fds[1], 1);
+        if (withStderr)
+            ::posix_spawn_file_actions_adddup2(&actions, fds[1], 2);
+        else
+            ::posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+        std::vector<std::string> envStrings;
+        for (const auto& [key, value] : env)
+            envStrings.push_back(key + "=" + value);
+        std::vector<char*> args, envp;
+        for (const auto& arg : argv)
+            args.push_back(const_cast<char*>(arg.c_str()));
+        for (auto& entry : envStrings)
+            envp.push_back(entry.data());
+        args.push_back(nullptr);
+        envp.push_back(nullptr);
+        const int error =
+            ::posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), envp.data());
+        ::posix_spawn_file_actions_destroy(&actions);
+        ::close(fds[1]);
+        outFd = fds[0];
+        if (error != 0) {
+            ::close(outFd);
+            throw std::runtime_error("cannot start " + argv[0]);
+        }
+        pidFd = static_cast<int>(::syscall(SYS_pidfd_open, pid, 0));
+    }
+    ~ChildProcess() {
+        stop(SIGTERM, 5s);
+        ::close(pidFd);
+        if (outFd >= 0)
+            ::close(outFd);
+    }
     ChildProcess(const ChildProcess&) = delete;
     ChildProcess& operator=(const ChildProcess&) = delete;
 
-    pid_t pid() const noexcept { return processId; }
+    /// Reads until `output` holds `text`; false when the stream ends or `timeout` passes first.
+    bool readUntil(const std::string& text, std::chrono::milliseconds timeout) {
+        const auto deadline = Clock::now() + timeout;
+        while (output.find(text) == std::string::npos)
+            if (outFd < 0 || !pump(deadline, false))
+                return false;
+        return true;
+    }
 
-    /// The exit status once the process ended by itself within `timeout`; 128 + signal for a
-    /// process that a signal ended; none when it still runs.
-    std::optional<int> waitForExit(std::chrono::milliseconds timeout);
-    /// Sends `signal` and waits up to `timeout` for the end; kills it for good after that.
-    std::optional<int> stop(int signal, std::chrono::milliseconds timeout);
-    bool isRunning();
+    /// The exit status (128 + signal when a signal ended it); none while it still runs.
+    std::optional<int> wait(std::chrono::milliseconds timeout) {
+        const auto deadline = Clock::now() + timeout;
+        while (!status) {
+            int raw = 0;
+            if (::waitpid(pid, &raw, WNOHANG) == pid) {
+                status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
+                while (outFd >= 0 && pump(Clock::now(), false)) {
+                }
+            } else if (!pump(deadline, true) && Clock::now() >= deadline) {
+                break;
+            }
+        }
+        return status;
+    }
 
-    /// The next line of the piped stream, waiting up to `timeout` for it. None on timeout or at
-    /// the end of the stream.
-    std::optional<std::string> readLine(std::chrono::milliseconds timeout);
-    /// Everything read through the pipe so far, line by line, including lines not yet returned.
-    const std::string& transcript() const noexcept { return readSoFar; }
-    /// Reads what is left in the pipe without waiting.
-    void drain();
+    /// Sends `signal` and waits for the end; none (and SIGKILL) when it does not come in time.
+    std::optional<int> stop(int signal, std::chrono::milliseconds timeout) {
+        if (status)
+            return status;
+        ::kill(pid, signal);
+        if (wait(timeout))
+            return status;
+        ::kill(pid, SIGKILL);
+        wait(5s);
+        return std::nullopt;
+    }
+
+    std::string output;
 
 private:
-    bool fillBuffer(std::chrono::milliseconds timeout);
+    /// Waits for output (and with `orExit` for the process's end) and reads what came; false on
+    /// timeout or at the end of the stream.
+    bool pump(Clock::time_point deadline, bool orExit) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline -
+                                                                                Clock::now());
+        pollfd fds[2] = {{outFd, POLLIN, 0}, {orExit ? pidFd : -1, POLLIN, 0}};
+        if (::poll(fds, 2, static_cast<int>(std::max<long>(0, left.count()))) <= 0)
+            return false;
+        if (fds[0].revents == 0)
+            return true;
+        char chunk[4096];
+        const ssize_t count = ::read(outFd, chunk, sizeof chunk);
+        if (count > 0)
+            output.append(chunk, static_cast<std::size_t>(count));
+        else
+            ::close(std::exchange(outFd, -1));
+        return count > 0;
+    }
 
-    pid_t processId = -1;
+    pid_t pid = -1;
     int pidFd = -1;
-    int pipeFd = -1;
-    std::optional<int> exitStatus;
-    std::string buffer;
-    std::string readSoFar;
+    int outFd = -1;
+    std::optional<int> status;
 };
 
-/// The result of a program run to its end.
 struct RunResult {
-    /// None when it did not end within the timeout (it is then killed).
     std::optional<int> status;
     std::string output;
 };
 
-/// Runs a program to its end, collecting stdout and stderr together.
-RunResult runProgram(const std::vector<std::string>& argv, const Environment& environment,
-                     std::chrono::milliseconds timeout);
+/// Runs a program to its end (up to `timeout`), with stdout and stderr together.
+inline RunResult run(const std::vector<std::string>& argv, const Environment& env,
+                     std::chrono::milliseconds timeout = 60s) {
+    ChildProcess process(argv, env);
+    const auto status = process.wait(timeout);
+    return {status, process.output};
+}
 
 } // namespace zentrivo::e2e

@@ -6,29 +6,21 @@
 
 namespace zentrivo::test {
 
-/// Stands in for the reticle manager behind a view: keeps the selection and the far flag, and
-/// records what the view asks of it.
+/// Stands in for the reticle manager behind a view on the near panel: keeps the selection and
+/// records the frames reported and the dismissals asked for.
 class FakeReticleViewDelegate final : public ReticleViewDelegate {
 public:
     std::optional<Directional> directional() const override { return selected; }
     void setDirectional(std::optional<Directional> position) override { selected = position; }
-    bool far() const override { return isFar; }
-    void setFar(bool far) override {
-        isFar = far;
-        farChanges.push_back(far);
-    }
-    std::optional<Point> reticleWindowPosition() const override { return windowPosition; }
+    bool far() const override { return false; }
+    void setFar(bool) override {}
+    std::optional<Point> reticleWindowPosition() const override { return std::nullopt; }
     void windowAppeared(Rect frame) override { appearedFrames.push_back(frame); }
-    void setIsReceivingDrag(bool receiving) override { receivingDrag = receiving; }
-    void slotReplacedByDrop() override { ++replacedByDrop; }
+    void setIsReceivingDrag(bool) override {}
+    void slotReplacedByDrop() override {}
     void dismiss(bool performAction) override { dismissals.push_back(performAction); }
 
     std::optional<Directional> selected;
-    bool isFar = false;
-    std::optional<Point> windowPosition;
-    bool receivingDrag = false;
-    int replacedByDrop = 0;
-    std::vector<bool> farChanges;
     std::vector<Rect> appearedFrames;
     std::vector<bool> dismissals;
 };

@@ -1,7 +1,7 @@
 #include "app/apps/FrontmostAppDetection.h"
-#include "app/core/Notifications.h"
 #include "app/model/ReticleSpecModel.h"
 #include "app/reticle/ui/QtReticleView.h"
+#include "app/reticle/ui/QtReticleWindow.h"
 #include "app/reticle/ui/ReticleSlotWidget.h"
 #include "app/reticle/ui/SlotIcons.h"
 #include "app/settings/Defaults.h"
@@ -13,7 +13,6 @@
 #include "tests/fakes/FreedesktopTestProfile.h"
 
 #include <QImage>
-#include <QMouseEvent>
 #include <QTemporaryDir>
 #include <QTest>
 #include <fstream>
@@ -24,8 +23,9 @@ namespace {
 
 using namespace std::chrono_literals;
 
-/// A view over fakes, with desktop entries in a temporary folder: "with-icon" names an image
-/// file, "no-icon" has no Icon key, "missing" is not installed at all.
+/// The reticle's view (and window) over fakes, with desktop entries in a temporary folder:
+/// "with-icon" and "far-app" name an image file, "no-icon" has no Icon key, "missing" is not
+/// installed at all.
 class ReticleViewTest : public ::testing::Test {
 protected:
     ReticleViewTest() {
@@ -33,19 +33,14 @@ protected:
         QImage image(32, 32, QImage::Format_ARGB32);
         image.fill(Qt::red);
         image.save(iconFile);
-        addEntry("with-icon", "With Icon", iconFile.toStdString());
-        addEntry("no-icon", "No Icon", "");
-        addEntry("far-app", "Far App", iconFile.toStdString());
-    }
-
-    void addEntry(const std::string& id, const std::string& name, const std::string& icon) {
-        const std::string path =
-            dir.filePath(QString::fromStdString(id + ".desktop")).toStdString();
-        std::ofstream out(path);
-        out << "[Desktop Entry]\nType=Application\nName=" << name << "\nExec=true\n";
-        if (!icon.empty())
-            out << "Icon=" << icon << "\n";
-        workspace.installed[id] = path;
+        for (const auto& [id, icon] : {std::pair{"with-icon", iconFile}, {"far-app", iconFile},
+                                       {"no-icon", QString()}}) {
+            const std::string path = dir.filePath(QString(id) + ".desktop").toStdString();
+            std::ofstream(path) << "[Desktop Entry]\nType=Application\nName=" << id
+                                << "\nExec=true\n"
+                                << (icon.isEmpty() ? "" : "Icon=" + icon.toStdString() + "\n");
+            workspace.installed[id] = path;
+        }
     }
 
     void setMain(Directional position, std::string appId) {
@@ -57,6 +52,15 @@ protected:
             defaults, model, notifications, queue, workspace, frontmost, arrowKeys, icons});
         view->setDelegate(&delegate);
         return *view;
+    }
+
+    /// A window with a view, on a 1280×800 primary screen at the X origin unless given another.
+    QtReticleWindow& makeWindow(platform::PrimaryScreen screen = {0, 0, 1280, 800}) {
+        window.reset();
+        window = std::make_unique<QtReticleWindow>(QtReticleWindow::Collaborators{
+            defaults, queue, arrowKeys, view ? *view : makeView(), [screen] { return screen; }});
+        window->setCloseCompletion([this] { ++completions; });
+        return *window;
     }
 
     /// The centre of a slot in the view's y-up window coordinates.
@@ -78,9 +82,12 @@ protected:
     SlotIcons icons{workspace};
     test::FakeReticleViewDelegate delegate;
     std::unique_ptr<QtReticleView> view;
+    std::unique_ptr<QtReticleWindow> window;
+    int completions = 0;
 };
+using ReticleWindowTest = ReticleViewTest;
 
-TEST_F(ReticleViewTest, SlotsShowAnImageOnlyForWhatCanBeFound) {
+TEST_F(ReticleViewTest, OnlySlotsWithAnImageHighlightAndHitTest) {
     setMain(Directional::r, "with-icon");
     setMain(Directional::l, "no-icon");
     setMain(Directional::t, "missing");
@@ -93,7 +100,7 @@ TEST_F(ReticleViewTest, SlotsShowAnImageOnlyForWhatCanBeFound) {
         bool hasImage;
     } cases[] = {
         {Directional::r, true},   // the entry's own icon file
-        {Directional::l, true},   // no icon in the entry: the initials glyph
+        {Directional::l, true},   // no icon in the entry: the built-in initials glyph
         {Directional::t, false},  // not installed
         {Directional::b, false},  // a running-app slot has no picture of its own
         {Directional::tl, true},  // a folder: its content-type icon or the glyph
@@ -102,10 +109,15 @@ TEST_F(ReticleViewTest, SlotsShowAnImageOnlyForWhatCanBeFound) {
     for (const auto& c : cases) {
         SCOPED_TRACE(rawValue(c.position));
         EXPECT_EQ(v.slot(c.position).hasImage(), c.hasImage);
-        // The in-slot test sees exactly the slots with an image.
         EXPECT_EQ(v.slotWithImageAt(centreOf(v, c.position)),
                   c.hasImage ? std::optional(c.position) : std::nullopt);
+        v.highlight(c.position);
+        for (Directional d : ringDirections)
+            EXPECT_EQ(v.slot(d).isHighlightVisible(), c.hasImage && d == c.position);
     }
+    v.highlight(Directional::r);
+    v.clearHighlight();
+    EXPECT_FALSE(v.slot(Directional::r).isHighlightVisible());
 }
 
 TEST_F(ReticleViewTest, InSlotTestUsesYUpWindowCoordinatesAndGapsHitNothing) {
@@ -119,7 +131,6 @@ TEST_F(ReticleViewTest, InSlotTestUsesYUpWindowCoordinatesAndGapsHitNothing) {
         std::optional<Directional> hit;
     } cases[] = {
         {{inset + 1, size - inset - 1}, Directional::tl}, // top left in y-up terms
-        {{inset + 1, inset + 1}, Directional::bl},
         {{size - inset - 1, inset + 1}, Directional::br},
         {{size / 2, size / 2}, std::nullopt},                            // the centre slot is empty
         {{inset + QtReticleView::slotSize + 1, size / 2}, std::nullopt}, // the gap after l
@@ -131,27 +142,6 @@ TEST_F(ReticleViewTest, InSlotTestUsesYUpWindowCoordinatesAndGapsHitNothing) {
     }
 }
 
-TEST_F(ReticleViewTest, HighlightShowsOnlyOnASlotWithActionAndImage) {
-    setMain(Directional::r, "with-icon");
-    setMain(Directional::t, "missing");
-    auto& v = makeView();
-
-    v.highlight(Directional::r);
-    EXPECT_TRUE(v.slot(Directional::r).isHighlightVisible());
-    v.highlight(Directional::t); // an action but no image
-    EXPECT_FALSE(v.slot(Directional::t).isHighlightVisible());
-    EXPECT_FALSE(v.slot(Directional::r).isHighlightVisible()) << "a new highlight clears the old";
-    v.highlight(Directional::r);
-    v.highlight(Directional::l); // empty
-    EXPECT_FALSE(v.slot(Directional::r).isHighlightVisible());
-    v.highlight(Directional::r);
-    v.hideHighlight(Directional::r);
-    EXPECT_FALSE(v.slot(Directional::r).isHighlightVisible());
-    v.highlight(Directional::r);
-    v.clearHighlight();
-    EXPECT_FALSE(v.slot(Directional::r).isHighlightVisible());
-}
-
 TEST_F(ReticleViewTest, FarPanelShowsItsSlotsAndFallsBackToTheNearOnes) {
     setMain(Directional::r, "with-icon");
     setMain(Directional::l, "no-icon");
@@ -160,118 +150,152 @@ TEST_F(ReticleViewTest, FarPanelShowsItsSlotsAndFallsBackToTheNearOnes) {
     const QIcon nearR = v.slot(Directional::r).icon();
 
     v.reloadSlots(true);
-    EXPECT_TRUE(v.isShowingFar());
     EXPECT_NE(v.slot(Directional::r).icon().cacheKey(), nearR.cacheKey());
     EXPECT_TRUE(v.slot(Directional::l).hasImage()) << "an empty far slot shows the near one";
-
     v.reloadSlots(false);
     EXPECT_EQ(v.slot(Directional::r).icon().cacheKey(), nearR.cacheKey());
 }
 
-TEST_F(ReticleViewTest, AppsUpdatedReloadsTheSlots) {
-    auto& v = makeView();
-    EXPECT_FALSE(v.slot(Directional::b).hasImage());
-    setMain(Directional::b, "with-icon");
-    notifications.post(notifications::appsUpdated);
-    EXPECT_TRUE(v.slot(Directional::b).hasImage());
-    EXPECT_EQ(v.slotWithImageAt(centreOf(v, Directional::b)), Directional::b);
-}
-
-TEST_F(ReticleViewTest, PulseFlashesForTwoHundredFiftyMilliseconds) {
+TEST_F(ReticleViewTest, OnlyALeftClickOnASlotPerforms) {
     setMain(Directional::r, "with-icon");
-    auto& v = makeView();
-    v.highlight(Directional::r);
-    const QColor normal = v.slot(Directional::r).highlightColor();
-
-    v.pulseHighlight();
-    EXPECT_EQ(v.slot(Directional::r).highlightColor(), QtReticleView::flashColor());
-    queue.advance(249ms);
-    EXPECT_EQ(v.slot(Directional::r).highlightColor(), QtReticleView::flashColor());
-    queue.advance(1ms);
-    EXPECT_EQ(v.slot(Directional::r).highlightColor(), normal);
-}
-
-TEST_F(ReticleViewTest, RunningMarksNeedTheBackingAndARunningApplication) {
-    setMain(Directional::r, "with-icon");
-    setMain(Directional::l, "no-icon");
-    workspace.running.push_back(test::regularApp(7, "with-icon", "With Icon"));
-    auto& v = makeView();
-
-    v.updateLaunchedViews();
-    EXPECT_FALSE(v.slot(Directional::r).isLaunchedVisible()) << "no backing, no marks";
-
-    defaults.background.set(OptionalBool::userEnabled);
-    v.applyBackground();
-    v.updateLaunchedViews();
-    EXPECT_TRUE(v.slot(Directional::r).isLaunchedVisible());
-    EXPECT_FALSE(v.slot(Directional::l).isLaunchedVisible());
-}
-
-TEST_F(ReticleViewTest, ArrowKeysMoveTheSelectionWhileTheReticleIsOpen) {
-    setMain(Directional::r, "with-icon");
-    auto& v = makeView();
-
-    v.viewWillAppear();
-    ASSERT_TRUE(arrowKeys.registered);
-    arrowKeys.press(Directional::r);
-    EXPECT_EQ(delegate.selected, Directional::r);
-    EXPECT_TRUE(v.slot(Directional::r).isHighlightVisible());
-    // Up from r leads to tr, which is empty on the near panel: the selection stays.
-    arrowKeys.press(Directional::t);
-    EXPECT_EQ(delegate.selected, Directional::r);
-
-    // With the arrow keys displaying the reticle themselves, the view registers nothing.
-    arrowKeys.unregisterAll();
-    defaults.arrowKeysDisplays.set(OptionalBool::userEnabled);
-    v.viewWillAppear();
-    EXPECT_FALSE(arrowKeys.registered);
-}
-
-TEST_F(ReticleViewTest, ViewDidAppearReportsTheFrameAndAClickPerforms) {
-    setMain(Directional::r, "with-icon");
-    auto& v = makeView();
-    const Rect frame{{10, 20}, {256, 256}};
-    v.viewDidAppear(frame);
-    ASSERT_EQ(delegate.appearedFrames.size(), 1u);
-    EXPECT_EQ(delegate.appearedFrames[0], frame);
-
-    auto& slot = const_cast<ReticleSlotWidget&>(v.slot(Directional::r));
+    auto& slot = const_cast<ReticleSlotWidget&>(makeView().slot(Directional::r));
+    QTest::mouseClick(&slot, Qt::RightButton);
+    EXPECT_TRUE(delegate.dismissals.empty());
     QTest::mouseClick(&slot, Qt::LeftButton);
     EXPECT_EQ(delegate.dismissals, std::vector<bool>{true});
-    QTest::mouseClick(&slot, Qt::RightButton);
-    EXPECT_EQ(delegate.dismissals.size(), 1u) << "only the left button clicks";
 }
 
-TEST_F(ReticleViewTest, CentreShowsTheReturnApplication) {
-    auto& v = makeView();
-    v.showCentreApp(RunningApp{1, "with-icon", workspace.installed["with-icon"], "With Icon"});
-    EXPECT_TRUE(v.slot(Directional::c).hasImage());
-    EXPECT_EQ(v.slotWithImageAt(centreOf(v, Directional::c)), Directional::c);
-    v.clearCentreImage();
-    EXPECT_FALSE(v.slot(Directional::c).hasImage());
-    EXPECT_EQ(v.slotWithImageAt(centreOf(v, Directional::c)), std::nullopt);
-    v.showCentreApp(RunningApp{2, std::nullopt, std::nullopt, "Somewhere"});
-    EXPECT_TRUE(v.slot(Directional::c).hasImage()) << "a generic picture without an entry";
-    v.showCentreApp(std::nullopt);
-    EXPECT_FALSE(v.slot(Directional::c).hasImage());
-}
-
-TEST(SlotIconsTest, InitialsOfTheFirstTwoWords) {
+TEST(SlotIconsTest, GlyphShowsTheInitialsOfTheFirstTwoWords) {
     const struct {
         const char* name;
         const char* initials;
     } cases[] = {
-        {"Test App", "TA"},
         {"firefox", "F"},
         {"GNU Image Manipulation Program", "GI"},
         {"org.gnome.Nautilus", "OG"},
-        {"  spaced  out ", "SO"},
         {"", "?"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         EXPECT_EQ(SlotIcons::initials(QString::fromUtf8(c.name)), QString::fromUtf8(c.initials));
     }
+}
+
+TEST_F(ReticleWindowTest, IsATranslucentToolWindowThatNeverTakesFocus) {
+    const QWidget& w = makeWindow().widget();
+    const Qt::WindowFlags expected = Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::Tool |
+                                     Qt::WindowDoesNotAcceptFocus | Qt::X11BypassWindowManagerHint;
+    EXPECT_EQ(w.windowFlags() & expected, expected);
+    EXPECT_TRUE(w.testAttribute(Qt::WA_TranslucentBackground));
+    EXPECT_TRUE(w.testAttribute(Qt::WA_ShowWithoutActivating));
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("Zentrivo Reticle")) << "the name tools find it by";
+}
+
+TEST_F(ReticleWindowTest, FrameOriginConvertsBetweenYUpAndX11Coordinates) {
+    const double side = QtReticleView::panelSize;
+    const struct {
+        platform::PrimaryScreen screen;
+        Point origin;
+        QPoint x11TopLeft;
+    } cases[] = {
+        {{0, 0, 1280, 800}, {100, 200}, {100, int(800 - 200 - side)}},
+        // A primary screen right of and below another one.
+        {{1920, 100, 1280, 1024}, {10, 20}, {1930, int(100 + 1024 - 20 - side)}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.origin.x << "," << c.origin.y);
+        auto& w = makeWindow(c.screen);
+        w.setFrameOrigin(c.origin);
+        EXPECT_EQ(w.widget().pos(), c.x11TopLeft);
+        EXPECT_EQ(w.frame(), (Rect{c.origin, {side, side}}));
+    }
+}
+
+TEST_F(ReticleWindowTest, FadingCloseEndsAfter290MillisecondsUnlessShownAgain) {
+    auto& w = makeWindow();
+    w.showWindow();
+    w.close();
+    queue.advance(100ms);
+    w.showWindow();
+    queue.advance(1s);
+    EXPECT_EQ(completions, 0);
+    EXPECT_TRUE(w.widget().isVisible());
+    EXPECT_DOUBLE_EQ(w.widget().windowOpacity(), 1.0);
+
+    w.close();
+    queue.advance(289ms);
+    EXPECT_EQ(completions, 0);
+    EXPECT_TRUE(w.widget().isVisible());
+    queue.advance(1ms);
+    EXPECT_EQ(completions, 1);
+    EXPECT_FALSE(w.widget().isVisible());
+    EXPECT_DOUBLE_EQ(w.widget().windowOpacity(), 1.0) << "shown at full opacity next time";
+}
+
+TEST_F(ReticleWindowTest, FadeSwitchedOffDuringAFadeStillCancelsThePendingClose) {
+    auto& w = makeWindow();
+    w.showWindow();
+    w.close();
+    defaults.reticleFade.set(OptionalBool::userDisabled);
+    w.showWindow();
+    queue.advance(1s);
+    EXPECT_EQ(completions, 0);
+    EXPECT_TRUE(w.widget().isVisible());
+}
+
+TEST_F(ReticleWindowTest, WithoutFadeTheCompletionRunsInsideClose) {
+    defaults.reticleFade.set(OptionalBool::userDisabled);
+    auto& w = makeWindow();
+    w.showWindow();
+    w.close();
+    EXPECT_EQ(completions, 1);
+    EXPECT_FALSE(w.widget().isVisible());
+    w.close(); // closing a hidden window does nothing
+    EXPECT_EQ(completions, 1);
+}
+
+TEST_F(ReticleWindowTest, ArrowKeysMoveTheSelectionOnlyWhileTheReticleIsOpen) {
+    setMain(Directional::r, "with-icon");
+    auto& w = makeWindow();
+    w.showWindow();
+    arrowKeys.press(Directional::r);
+    EXPECT_EQ(delegate.selected, Directional::r);
+    EXPECT_TRUE(view->slot(Directional::r).isHighlightVisible());
+    // Up from r leads to tr, which is empty on the near panel: the selection stays.
+    arrowKeys.press(Directional::t);
+    EXPECT_EQ(delegate.selected, Directional::r);
+    w.close();
+    EXPECT_FALSE(arrowKeys.registered);
+
+    // Arrow keys that display the reticle stay registered across closes.
+    defaults.arrowKeysDisplays.set(OptionalBool::userEnabled);
+    queue.advance(1s);
+    arrowKeys.registerKeys({}, {});
+    w.showWindow();
+    w.close();
+    EXPECT_TRUE(arrowKeys.registered);
+}
+
+TEST_F(ReticleWindowTest, ReportsItsFrameAfterAShowButNotAfterAWarmUpOrAQuickClose) {
+    auto& w = makeWindow();
+    w.setFrameOrigin({300, 400});
+    const Rect frame = w.frame();
+    w.warmUp();
+    queue.runUntilIdle();
+    EXPECT_FALSE(w.widget().isVisible());
+    EXPECT_EQ(w.frame(), frame);
+    EXPECT_FALSE(arrowKeys.registered);
+    EXPECT_TRUE(delegate.appearedFrames.empty());
+
+    w.showWindow();
+    EXPECT_TRUE(delegate.appearedFrames.empty()) << "the delegate is set after the show";
+    queue.runUntilIdle();
+    EXPECT_EQ(delegate.appearedFrames, std::vector<Rect>{frame});
+    defaults.reticleFade.set(OptionalBool::userDisabled);
+    w.showWindow();
+    w.close();
+    queue.runUntilIdle();
+    EXPECT_EQ(delegate.appearedFrames.size(), 1u);
 }
 
 } // namespace
