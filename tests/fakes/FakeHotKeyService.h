@@ -3,8 +3,6 @@
 #include "app/input/HotKeyService.h"
 
 #include <algorithm>
-#include <cstdint>
-#include <optional>
 #include <set>
 #include <utility>
 #include <vector>
@@ -17,53 +15,39 @@ class FakeHotKeyService final : public HotKeyService {
 public:
     struct Registration {
         HotKeyRef ref;
-        std::uint32_t keyCode;
-        std::uint32_t carbonModifiers;
+        std::uint32_t keyCode, carbonModifiers;
         EventHotKeyID hotKeyId;
     };
 
     std::optional<HotKeyRef> registerHotKey(std::uint32_t keyCode, std::uint32_t carbonModifiers,
                                             EventHotKeyID hotKeyId) override {
-        ++attempts;
         if (taken.count({keyCode, carbonModifiers}))
             return std::nullopt;
-        registered.push_back({nextRef, keyCode, carbonModifiers, hotKeyId});
-        return nextRef++;
+        registered.push_back({++lastRef, keyCode, carbonModifiers, hotKeyId});
+        return lastRef;
     }
     void unregisterHotKey(HotKeyRef ref) override {
         std::erase_if(registered, [ref](const Registration& r) { return r.ref == ref; });
-        ++unregistrations;
     }
-    void setEventHandler(Handler newHandler) override {
-        handler = std::move(newHandler);
-        ++handlerInstalls;
-    }
+    void setEventHandler(Handler newHandler) override { handler = std::move(newHandler); }
 
     /// Delivers an event the way the platform would; a missing handler leaves it unhandled.
     HotKeyEventResult send(std::optional<HotKeyEvent> event) {
-        if (!handler)
-            return HotKeyEventResult::notHandled;
-        return handler(event ? &*event : nullptr);
+        return handler ? handler(event ? &*event : nullptr) : HotKeyEventResult::notHandled;
     }
-    /// Presses or releases a registered key by its key code; not handled when it is not held.
+    /// Presses or releases a registered key by its key code; not handled when none is registered.
     HotKeyEventResult press(std::uint32_t keyCode, std::uint32_t kind = hotKeyEventKind::pressed) {
-        const auto it =
-            std::find_if(registered.begin(), registered.end(),
-                         [keyCode](const Registration& r) { return r.keyCode == keyCode; });
-        if (it == registered.end())
-            return HotKeyEventResult::notHandled;
-        return send(HotKeyEvent{kind, it->hotKeyId});
+        const auto it = std::ranges::find(registered, keyCode, &Registration::keyCode);
+        return it == registered.end() ? HotKeyEventResult::notHandled
+                                      : send(HotKeyEvent{kind, it->hotKeyId});
     }
 
     std::vector<Registration> registered;
     std::set<std::pair<std::uint32_t, std::uint32_t>> taken;
     Handler handler;
-    int attempts = 0;
-    int unregistrations = 0;
-    int handlerInstalls = 0;
 
 private:
-    HotKeyRef nextRef = 1;
+    HotKeyRef lastRef = 0;
 };
 
 } // namespace zentrivo::test

@@ -2,6 +2,8 @@
 
 #include "app/input/RunLoop.h"
 
+#include <algorithm>
+#include <poll.h>
 #include <vector>
 
 namespace zentrivo::test {
@@ -10,21 +12,34 @@ namespace zentrivo::test {
 /// test's own thread, like the main loop's next pass.
 class FakeRunLoop final : public RunLoop {
 public:
-    SourceId addSource(int fd, ReadyHandler ready) override;
-    void removeSource(SourceId id) override;
-
-    /// Serves every source whose descriptor is readable right now; returns how many ran.
-    int runOnce();
-    int sourceCount() const { return static_cast<int>(sources.size()); }
-
-private:
     struct Source {
         SourceId id;
         int fd;
         ReadyHandler ready;
     };
+
+    SourceId addSource(int fd, ReadyHandler ready) override {
+        sources.push_back({++lastId, fd, std::move(ready)});
+        return lastId;
+    }
+    void removeSource(SourceId id) override {
+        std::erase_if(sources, [id](auto& s) { return s.id == id; });
+    }
+
+    /// Serves every source whose descriptor is readable right now, except those that an earlier
+    /// handler of the pass removed.
+    void runOnce() {
+        for (const auto& source : std::vector(sources)) {
+            pollfd polled{source.fd, POLLIN, 0};
+            if (::poll(&polled, 1, 0) > 0 && std::ranges::count(sources, source.id, &Source::id))
+                source.ready();
+        }
+    }
+
     std::vector<Source> sources;
-    SourceId nextId = 1;
+
+private:
+    SourceId lastId = 0;
 };
 
 } // namespace zentrivo::test

@@ -2,11 +2,10 @@
 
 #include "app/core/MainQueue.h"
 
-#include <chrono>
 #include <condition_variable>
 #include <deque>
-#include <functional>
 #include <mutex>
+#include <utility>
 
 namespace zentrivo::test {
 
@@ -15,14 +14,27 @@ namespace zentrivo::test {
 /// fall due: its clock stands still.
 class LockedMainQueue final : public MainQueue {
 public:
-    void post(std::function<void()> task) override;
-    std::shared_ptr<WorkItem> postAfter(std::chrono::milliseconds delay,
-                                        std::function<void()> task) override;
+    void post(std::function<void()> task) override {
+        const std::lock_guard lock(mutex);
+        tasks.push_back(std::move(task));
+        posted.notify_all();
+    }
+    std::shared_ptr<WorkItem> postAfter(std::chrono::milliseconds, std::function<void()>) override {
+        return std::make_shared<WorkItem>();
+    }
     MonoTime now() const override { return MonoTime{0}; }
 
-    /// Waits (at most `timeout`) until at least `count` tasks have been posted since the last
-    /// call, then runs every posted task on the calling thread. Returns how many ran.
-    int runPosted(int count, std::chrono::milliseconds timeout);
+    /// Waits (at most `timeout`) until at least `count` tasks are waiting, then runs every waiting
+    /// task on the calling thread. Returns how many ran.
+    std::size_t runPosted(std::size_t count, std::chrono::milliseconds timeout) {
+        std::unique_lock lock(mutex);
+        posted.wait_for(lock, timeout, [&] { return tasks.size() >= count; });
+        auto taken = std::exchange(tasks, {});
+        lock.unlock();
+        for (auto& task : taken)
+            task();
+        return taken.size();
+    }
 
 private:
     std::mutex mutex;

@@ -2,9 +2,8 @@
 
 #include "app/reticle/ReticleControl.h"
 
-#include <optional>
+#include <charconv>
 #include <string>
-#include <utility>
 #include <vector>
 
 namespace zentrivo::test {
@@ -14,30 +13,22 @@ namespace zentrivo::test {
 class RecordingReticleControl final : public ReticleControl {
 public:
     void show(std::optional<float> minDist) override {
-        calls.push_back(minDist ? "show " + number(*minDist) : "show");
+        calls.push_back(minDist ? "show " + text(*minDist) : "show");
     }
     bool cursorMoved(Point to) override {
-        calls.push_back("moved " + number(to.x) + "," + number(to.y));
-        return displayed;
+        calls.push_back("moved " + text(to.x) + "," + text(to.y));
+        return true;
     }
     void dismiss(bool performAction) override {
         calls.push_back(performAction ? "dismiss perform" : "dismiss cancel");
     }
 
-    /// Takes the calls recorded so far.
-    std::vector<std::string> take() { return std::exchange(calls, {}); }
-
     std::vector<std::string> calls;
-    /// What `cursorMoved` answers.
-    bool displayed = true;
 
 private:
-    static std::string number(double value) {
-        std::string text = std::to_string(value);
-        text.erase(text.find_last_not_of('0') + 1);
-        if (!text.empty() && text.back() == '.')
-            text.pop_back();
-        return text;
+    static std::string text(double value) {
+        char buffer[32];
+        return {buffer, std::to_chars(buffer, buffer + sizeof buffer, value).ptr};
     }
 };
 
