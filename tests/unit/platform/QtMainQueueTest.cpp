@@ -24,7 +24,7 @@ protected:
     QtMainQueue queue;
 };
 
-TEST_F(QtMainQueueTest, tasksRunLaterInPostingOrderAndDelayedOnesByDueTime) {
+TEST_F(QtMainQueueTest, tasksRunLaterInPostingOrderDelayedOnesByDueTimeCancelledOnesNever) {
     std::vector<int> posted, delayed;
     const MonoTime start = queue.now();
     queue.postAfter(20ms, [&] {
@@ -32,6 +32,8 @@ TEST_F(QtMainQueueTest, tasksRunLaterInPostingOrderAndDelayedOnesByDueTime) {
         delayed.push_back(20);
     });
     queue.postAfter(5ms, [&] { delayed.push_back(5); });
+    queue.postAfter(5ms, [&] { delayed.push_back(-1); })->cancel();
+    queue.postAfter(0ms, [&] { delayed.push_back(-2); })->cancel();
     queue.post([&] { posted.push_back(1); });
     queue.post([&] {
         posted.push_back(2);
@@ -39,44 +41,32 @@ TEST_F(QtMainQueueTest, tasksRunLaterInPostingOrderAndDelayedOnesByDueTime) {
     });
     queue.post([&] { posted.push_back(3); });
     EXPECT_TRUE(posted.empty() && delayed.empty()) << "a task ran synchronously";
-    ASSERT_TRUE(pumpUntil([&] { return posted.size() == 4 && delayed.size() == 2; }));
+    ASSERT_TRUE(pumpUntil([&] { return posted.size() == 4 && delayed.size() >= 2; }));
     EXPECT_EQ(posted, (std::vector{1, 2, 3, 4}));
     EXPECT_EQ(delayed, (std::vector{5, 20}));
 }
 
-TEST_F(QtMainQueueTest, aCancelledTaskNeverRuns) {
-    bool cancelledRan = false, laterRan = false;
-    auto item = queue.postAfter(5ms, [&] { cancelledRan = true; });
-    auto immediate = queue.postAfter(0ms, [&] { cancelledRan = true; });
-    queue.postAfter(20ms, [&] { laterRan = true; });
-    item->cancel();
-    immediate->cancel();
-    ASSERT_TRUE(pumpUntil([&] { return laterRan; }));
-    EXPECT_FALSE(cancelledRan);
-}
-
 TEST_F(QtMainQueueTest, tasksPostedFromOtherThreadsRunOnTheMainThreadInOrder) {
     std::vector<int> order;
-    bool delayedRan = false, allOnMain = true;
+    bool allOnMain = true;
     QThread* const mainThread = QThread::currentThread();
-    std::thread worker([&] {
-        for (int i = 0; i < 100; ++i) {
-            queue.post([&, i] {
-                allOnMain = allOnMain && QThread::currentThread() == mainThread;
-                order.push_back(i);
-            });
-        }
-        queue.postAfter(1ms, [&] {
+    const auto task = [&](int i) {
+        return [&, i] {
             allOnMain = allOnMain && QThread::currentThread() == mainThread;
-            delayedRan = true;
-        });
+            order.push_back(i);
+        };
+    };
+    std::thread worker([&] {
+        for (int i = 0; i < 100; ++i)
+            queue.post(task(i));
+        queue.postAfter(1ms, task(100));
     });
     worker.join();
-    ASSERT_TRUE(pumpUntil([&] { return order.size() == 100 && delayedRan; }));
+    ASSERT_TRUE(pumpUntil([&] { return order.size() == 101; }));
     EXPECT_TRUE(allOnMain);
-    for (int i = 0; i < 100; ++i) {
+    std::erase(order, 100); // the delayed one: no order promised against the others
+    for (int i = 0; i < 100; ++i)
         ASSERT_EQ(order[static_cast<std::size_t>(i)], i);
-    }
 }
 
 } // namespace

@@ -22,11 +22,10 @@ std::string sql(const fs::path& file, const char* text) {
     sqlite3* db = nullptr;
     std::string first;
     sqlite3_open(file.c_str(), &db);
-    const auto keepFirst = [](void* out, int, char** values, char**) {
+    sqlite3_exec(db, text, [](void* out, int, char** values, char**) {
         *static_cast<std::string*>(out) = values[0] ? values[0] : "NULL";
         return 1; // the first row is enough
-    };
-    sqlite3_exec(db, text, keepFirst, &first, nullptr);
+    }, &first, nullptr);
     sqlite3_close(db);
     return first;
 }
@@ -47,8 +46,8 @@ int exitStatus(pid_t pid) {
 
 class SqliteDefaultsDatabaseTest : public ::testing::Test {
 protected:
-    fs::path file() const { return dir / "zentrivo" / "defaults.sqlite3"; }
     test::TemporaryDirectory dir;
+    const fs::path file = dir / "zentrivo" / "defaults.sqlite3";
     test::RecordingLog log;
 };
 
@@ -66,13 +65,10 @@ TEST_F(SqliteDefaultsDatabaseTest, EveryKindRoundTripsThroughTheFile) {
         {"data", Data{{0x00, 0x0a, 0xff}}},
         {"dataEmpty", Data{}},
     };
-    {
-        SqliteDefaultsDatabase db(file(), log);
-        for (const auto& [key, value] : values)
-            ASSERT_TRUE(db.setValue(key, value)) << key;
-    }
+    for (const auto& [key, value] : values)
+        ASSERT_TRUE(SqliteDefaultsDatabase(file, log).setValue(key, value)) << key;
     // A second instance reads what the file holds, not a cache.
-    SqliteDefaultsDatabase db(file(), log);
+    SqliteDefaultsDatabase db(file, log);
     for (const auto& [key, value] : values) {
         SCOPED_TRACE(key);
         const auto read = db.value(key);
@@ -87,14 +83,14 @@ TEST_F(SqliteDefaultsDatabaseTest, EveryKindRoundTripsThroughTheFile) {
 }
 
 TEST_F(SqliteDefaultsDatabaseTest, ReadingNeverCreatesTheFileTheFirstWriteDoes) {
-    SqliteDefaultsDatabase db(file(), log);
+    SqliteDefaultsDatabase db(file, log);
     EXPECT_FALSE(db.value("safeAreaSize"));
     EXPECT_TRUE(db.keys().empty());
     EXPECT_TRUE(db.removeValue("safeAreaSize"));
-    EXPECT_FALSE(fs::exists(file().parent_path()));
+    EXPECT_FALSE(fs::exists(file.parent_path()));
 
     ASSERT_TRUE(db.setValue("safeAreaSize", std::int64_t{30}));
-    EXPECT_EQ(sql(file(), "PRAGMA journal_mode"), "wal");
+    EXPECT_EQ(sql(file, "PRAGMA journal_mode"), "wal");
     EXPECT_TRUE(log.lines.empty());
 }
 
@@ -119,15 +115,15 @@ TEST_F(SqliteDefaultsDatabaseTest, DamagedFilesAreMovedAsideLoggedOnceAndReplace
         SqliteDefaultsDatabase db(f, log);
         EXPECT_FALSE(db.value("key1"));
         ASSERT_EQ(log.lines.size(), 1u);
+        const std::string& message = log.lines[0].message;
         EXPECT_EQ(log.lines[0].level, LogLevel::error);
-        EXPECT_NE(log.lines[0].message.find("is damaged " + std::string(reason)), std::string::npos)
-            << log.lines[0].message;
+        EXPECT_NE(message.find("is damaged " + std::string(reason)), std::string::npos) << message;
         std::vector<fs::path> moved;
         for (const auto& entry : fs::directory_iterator(root.path()))
             if (std::regex_match(entry.path().filename().string(), copyName))
                 moved.push_back(entry.path());
         ASSERT_EQ(moved.size(), 1u);
-        EXPECT_NE(log.lines[0].message.find(moved[0].string()), std::string::npos);
+        EXPECT_NE(message.find(moved[0].string()), std::string::npos);
         EXPECT_TRUE(test::readFile(moved[0]) == before) << "the copy is kept as it was";
 
         // Zentrivo carries on with a fresh database, and says nothing more about it.
@@ -139,38 +135,34 @@ TEST_F(SqliteDefaultsDatabaseTest, DamagedFilesAreMovedAsideLoggedOnceAndReplace
 
 TEST_F(SqliteDefaultsDatabaseTest, TwoProcessesWritingHundredsOfTimesLoseNoLastValue) {
     constexpr int writes = 300, keysPerProcess = 5;
-    const auto key = [](int process, int k) {
-        return std::to_string(process) + "." + std::to_string(k);
-    };
+    const auto key = [](auto process, auto k) { return std::to_string(process * 10 + k); };
     int gate[2];
     ASSERT_EQ(::pipe(gate), 0);
-    std::vector<pid_t> children;
+    pid_t children[2];
     for (int process = 0; process < 2; ++process) {
-        children.push_back(forkChild([&, process] {
+        children[process] = forkChild([&, process] {
             ::close(gate[1]);
             char go;
             if (::read(gate[0], &go, 1) != 0) // both start when the parent closes the gate
                 return 3;
             test::RecordingLog childLog;
-            SqliteDefaultsDatabase db(file(), childLog);
+            SqliteDefaultsDatabase db(file, childLog);
             for (int n = 0; n < writes; ++n)
                 if (!db.setValue(key(process, n % keysPerProcess), std::int64_t{n}))
                     return 1;
             return childLog.lines.empty() ? 0 : 2;
-        }));
+        });
     }
     ::close(gate[0]);
     ::close(gate[1]);
     for (pid_t child : children)
         EXPECT_EQ(exitStatus(child), 0);
 
-    SqliteDefaultsDatabase db(file(), log);
+    SqliteDefaultsDatabase db(file, log);
     EXPECT_EQ(db.keys().size(), 2u * keysPerProcess);
     for (int process = 0; process < 2; ++process)
-        for (int k = 0; k < keysPerProcess; ++k) {
-            const std::int64_t last = writes - keysPerProcess + k; // the last n with n % 5 == k
-            EXPECT_EQ(db.value(key(process, k)), PropertyValue{last}) << key(process, k);
-        }
+        for (std::int64_t k = 0; k < keysPerProcess; ++k) // the last n with n % 5 == k
+            EXPECT_EQ(db.value(key(process, k)), PropertyValue{writes - keysPerProcess + k}) << k;
 }
 
 TEST_F(SqliteDefaultsDatabaseTest, AWriterKilledMidWriteLeavesAnIntactDatabase) {
@@ -179,7 +171,7 @@ TEST_F(SqliteDefaultsDatabaseTest, AWriterKilledMidWriteLeavesAnIntactDatabase) 
     const pid_t child = forkChild([&] {
         ::close(progress[0]);
         test::RecordingLog childLog;
-        SqliteDefaultsDatabase db(file(), childLog);
+        SqliteDefaultsDatabase db(file, childLog);
         // Large values keep every commit busy writing pages when the kill arrives.
         const std::string big(64 * 1024, 'v');
         for (std::int64_t n = 0;; ++n) {
@@ -197,8 +189,8 @@ TEST_F(SqliteDefaultsDatabaseTest, AWriterKilledMidWriteLeavesAnIntactDatabase) 
     EXPECT_EQ(exitStatus(child), 128 + SIGKILL);
     ASSERT_EQ(got, 1);
 
-    EXPECT_EQ(sql(file(), "PRAGMA integrity_check"), "ok");
-    SqliteDefaultsDatabase db(file(), log);
+    EXPECT_EQ(sql(file, "PRAGMA integrity_check"), "ok");
+    SqliteDefaultsDatabase db(file, log);
     const auto counter = db.value("counter");
     ASSERT_TRUE(counter);
     EXPECT_GE(std::get<std::int64_t>(*counter), 20);

@@ -9,31 +9,22 @@
 
 namespace zentrivo::test {
 
-/// A fresh folder under the system's temporary folder, removed with everything in it when the
-/// object goes.
-class TemporaryDirectory {
-public:
+/// A fresh folder under the system's temporary folder, removed with everything in it at the end.
+struct TemporaryDirectory {
     TemporaryDirectory() {
         std::string pattern = std::filesystem::temp_directory_path() / "zentrivo-test-XXXXXX";
         if (!::mkdtemp(pattern.data()))
             throw std::runtime_error("cannot create a temporary folder");
         root = pattern;
     }
-    ~TemporaryDirectory() {
-        std::error_code ec;
-        std::filesystem::remove_all(root, ec);
-    }
-
+    ~TemporaryDirectory() { std::error_code ec; std::filesystem::remove_all(root, ec); }
     const std::filesystem::path& path() const noexcept { return root; }
     std::filesystem::path operator/(const std::string& name) const { return root / name; }
-
     /// Writes `content` to `relative`, creating folders on the way.
     void write(const std::string& relative, const std::string& content) const {
         std::filesystem::create_directories((root / relative).parent_path());
         std::ofstream(root / relative, std::ios::binary) << content;
     }
-
-private:
     std::filesystem::path root;
 };
 
