@@ -4,7 +4,6 @@
 #include <chrono>
 #include <csignal>
 #include <fcntl.h>
-#include <map>
 #include <optional>
 #include <poll.h>
 #include <spawn.h>
@@ -20,7 +19,7 @@ namespace zentrivo::e2e {
 
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
-using Environment = std::map<std::string, std::string>;
+using Environment = std::vector<std::string>; // "NAME=value"
 
 /// A program a test started, with its stdout (and stderr unless `withStderr` is false) read
 /// through a pipe into `output`. The destructor ends it (SIGTERM, then SIGKILL) and reaps it.
@@ -35,39 +34,29 @@ public:
         ::posix_spawn_file_actions_init(&actions);
         ::posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
         ::posix_spawn_file_actions_adddup2(&actions, fds[1], 1);
-        if (withStderr)
+        if (withStderr) // else it goes where the test's own goes
             ::posix_spawn_file_actions_adddup2(&actions, fds[1], 2);
-        else
-            ::posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-        std::vector<std::string> envStrings;
-        for (const auto& [key, value] : env)
-            envStrings.push_back(key + "=" + value);
         std::vector<char*> args, envp;
         for (const auto& arg : argv)
             args.push_back(const_cast<char*>(arg.c_str()));
-        for (auto& entry : envStrings)
-            envp.push_back(entry.data());
+        for (const auto& entry : env)
+            envp.push_back(const_cast<char*>(entry.c_str()));
         args.push_back(nullptr);
         envp.push_back(nullptr);
         const int error =
             ::posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), envp.data());
         ::posix_spawn_file_actions_destroy(&actions);
         ::close(fds[1]);
-        outFd = fds[0];
-        if (error != 0) {
-            ::close(outFd);
+        if (error != 0)
             throw std::runtime_error("cannot start " + argv[0]);
-        }
+        outFd = fds[0];
         pidFd = static_cast<int>(::syscall(SYS_pidfd_open, pid, 0));
     }
     ~ChildProcess() {
         stop(SIGTERM, 5s);
         ::close(pidFd);
-        if (outFd >= 0)
-            ::close(outFd);
+        ::close(outFd); // -1 (EBADF) once the stream ended
     }
-    ChildProcess(const ChildProcess&) = delete;
-    ChildProcess& operator=(const ChildProcess&) = delete;
 
     /// Reads until `output` holds `text`; false when the stream ends or `timeout` passes first.
     bool readUntil(const std::string& text, std::chrono::milliseconds timeout) {
@@ -81,29 +70,26 @@ public:
     /// The exit status (128 + signal when a signal ended it); none while it still runs.
     std::optional<int> wait(std::chrono::milliseconds timeout) {
         const auto deadline = Clock::now() + timeout;
-        while (!status) {
+        while (!exitStatus) {
             int raw = 0;
             if (::waitpid(pid, &raw, WNOHANG) == pid) {
-                status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
+                exitStatus = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
                 while (outFd >= 0 && pump(Clock::now(), false)) {
                 }
             } else if (!pump(deadline, true) && Clock::now() >= deadline) {
                 break;
             }
         }
-        return status;
+        return exitStatus;
     }
 
     /// Sends `signal` and waits for the end; none (and SIGKILL) when it does not come in time.
     std::optional<int> stop(int signal, std::chrono::milliseconds timeout) {
-        if (status)
-            return status;
-        ::kill(pid, signal);
-        if (wait(timeout))
-            return status;
-        ::kill(pid, SIGKILL);
-        wait(5s);
-        return std::nullopt;
+        if (!exitStatus)
+            ::kill(pid, signal);
+        if (!wait(timeout) && ::kill(pid, SIGKILL) == 0)
+            return wait(5s), std::nullopt;
+        return exitStatus;
     }
 
     std::string output;
@@ -112,8 +98,8 @@ private:
     /// Waits for output (and with `orExit` for the process's end) and reads what came; false on
     /// timeout or at the end of the stream.
     bool pump(Clock::time_point deadline, bool orExit) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline -
-                                                                                Clock::now());
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
         pollfd fds[2] = {{outFd, POLLIN, 0}, {orExit ? pidFd : -1, POLLIN, 0}};
         if (::poll(fds, 2, static_cast<int>(std::max<long>(0, left.count()))) <= 0)
             return false;
@@ -131,20 +117,15 @@ private:
     pid_t pid = -1;
     int pidFd = -1;
     int outFd = -1;
-    std::optional<int> status;
+    std::optional<int> exitStatus;
 };
 
-struct RunResult {
-    std::optional<int> status;
-    std::string output;
+/// A program run to its end (up to `timeout`), with stdout and stderr together.
+struct Completed : ChildProcess {
+    Completed(const std::vector<std::string>& argv, const Environment& env,
+              std::chrono::milliseconds timeout = 60s)
+        : ChildProcess(argv, env), status(wait(timeout)) {}
+    const std::optional<int> status;
 };
-
-/// Runs a program to its end (up to `timeout`), with stdout and stderr together.
-inline RunResult run(const std::vector<std::string>& argv, const Environment& env,
-                     std::chrono::milliseconds timeout = 60s) {
-    ChildProcess process(argv, env);
-    const auto status = process.wait(timeout);
-    return {status, process.output};
-}
 
 } // namespace zentrivo::e2e

@@ -14,7 +14,6 @@
 
 #include <QImage>
 #include <QTemporaryDir>
-#include <QTest>
 #include <fstream>
 #include <gtest/gtest.h>
 
@@ -33,18 +32,14 @@ protected:
         QImage image(32, 32, QImage::Format_ARGB32);
         image.fill(Qt::red);
         image.save(iconFile);
-        for (const auto& [id, icon] : {std::pair{"with-icon", iconFile}, {"far-app", iconFile},
-                                       {"no-icon", QString()}}) {
+        for (const auto& [id, icon] :
+             {std::pair{"with-icon", iconFile}, {"far-app", iconFile}, {"no-icon", QString()}}) {
             const std::string path = dir.filePath(QString(id) + ".desktop").toStdString();
             std::ofstream(path) << "[Desktop Entry]\nType=Application\nName=" << id
                                 << "\nExec=true\n"
                                 << (icon.isEmpty() ? "" : "Icon=" + icon.toStdString() + "\n");
             workspace.installed[id] = path;
         }
-    }
-
-    void setMain(Directional position, std::string appId) {
-        model.setMainSlot(Action{std::move(appId), ActionType::app}, position);
     }
 
     QtReticleView& makeView() {
@@ -61,12 +56,6 @@ protected:
             defaults, queue, arrowKeys, view ? *view : makeView(), [screen] { return screen; }});
         window->setCloseCompletion([this] { ++completions; });
         return *window;
-    }
-
-    /// The centre of a slot in the view's y-up window coordinates.
-    static Point centreOf(const QtReticleView& v, Directional position) {
-        const QRect g = v.slot(position).geometry();
-        return {g.center().x() + 0.5, double(v.height() - g.center().y())};
     }
 
     QTemporaryDir dir;
@@ -87,18 +76,14 @@ protected:
 };
 using ReticleWindowTest = ReticleViewTest;
 
-TEST_F(ReticleViewTest, OnlySlotsWithAnImageHighlightAndHitTest) {
-    setMain(Directional::r, "with-icon");
-    setMain(Directional::l, "no-icon");
-    setMain(Directional::t, "missing");
+TEST_F(ReticleViewTest, OnlySlotsWithAnImageHighlightAndHitTestOnTheRealLayout) {
+    model.setMainSlot(Action{"with-icon", ActionType::app}, Directional::r);
+    model.setMainSlot(Action{"no-icon", ActionType::app}, Directional::l);
+    model.setMainSlot(Action{"missing", ActionType::app}, Directional::t);
     model.setMainSlot(Action{"", ActionType::runningApp}, Directional::b);
     model.setMainSlot(Action{dir.path().toStdString(), ActionType::file}, Directional::tl);
     auto& v = makeView();
-
-    const struct {
-        Directional position;
-        bool hasImage;
-    } cases[] = {
+    const std::pair<Directional, bool> slots[] = {
         {Directional::r, true},   // the entry's own icon file
         {Directional::l, true},   // no icon in the entry: the built-in initials glyph
         {Directional::t, false},  // not installed
@@ -106,45 +91,33 @@ TEST_F(ReticleViewTest, OnlySlotsWithAnImageHighlightAndHitTest) {
         {Directional::tl, true},  // a folder: its content-type icon or the glyph
         {Directional::br, false}, // empty
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(rawValue(c.position));
-        EXPECT_EQ(v.slot(c.position).hasImage(), c.hasImage);
-        EXPECT_EQ(v.slotWithImageAt(centreOf(v, c.position)),
-                  c.hasImage ? std::optional(c.position) : std::nullopt);
-        v.highlight(c.position);
+    for (const auto& [position, hasImage] : slots) {
+        SCOPED_TRACE(rawValue(position));
+        EXPECT_EQ(v.slot(position).hasImage(), hasImage);
+        const QRect g = v.slot(position).geometry(); // its centre in y-up window coordinates
+        EXPECT_EQ(v.slotWithImageAt({g.center().x() + 0.5, double(v.height() - g.center().y())}),
+                  hasImage ? std::optional(position) : std::nullopt);
+        v.highlight(position);
         for (Directional d : ringDirections)
-            EXPECT_EQ(v.slot(d).isHighlightVisible(), c.hasImage && d == c.position);
+            EXPECT_EQ(v.slot(d).isHighlightVisible(), hasImage && d == position);
     }
-    v.highlight(Directional::r);
-    v.clearHighlight();
-    EXPECT_FALSE(v.slot(Directional::r).isHighlightVisible());
-}
 
-TEST_F(ReticleViewTest, InSlotTestUsesYUpWindowCoordinatesAndGapsHitNothing) {
-    for (Directional d : ringDirections)
-        setMain(d, "with-icon");
-    auto& v = makeView();
-    const double size = QtReticleView::panelSize;
-    const double inset = QtReticleView::panelInset;
-    const struct {
-        Point point;
-        std::optional<Directional> hit;
-    } cases[] = {
-        {{inset + 1, size - inset - 1}, Directional::tl}, // top left in y-up terms
-        {{size - inset - 1, inset + 1}, Directional::br},
+    const double size = QtReticleView::panelSize, inset = QtReticleView::panelInset;
+    const std::pair<Point, std::optional<Directional>> points[] = {
+        {{inset + 1, size - inset - 1}, Directional::tl},                // top left in y-up terms
         {{size / 2, size / 2}, std::nullopt},                            // the centre slot is empty
         {{inset + QtReticleView::slotSize + 1, size / 2}, std::nullopt}, // the gap after l
         {{1, 1}, std::nullopt},                                          // the inset
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.point.x << "," << c.point.y);
-        EXPECT_EQ(v.slotWithImageAt(c.point), c.hit);
+    for (const auto& [point, hit] : points) {
+        SCOPED_TRACE(testing::Message() << point.x << "," << point.y);
+        EXPECT_EQ(v.slotWithImageAt(point), hit);
     }
 }
 
 TEST_F(ReticleViewTest, FarPanelShowsItsSlotsAndFallsBackToTheNearOnes) {
-    setMain(Directional::r, "with-icon");
-    setMain(Directional::l, "no-icon");
+    model.setMainSlot(Action{"with-icon", ActionType::app}, Directional::r);
+    model.setMainSlot(Action{"no-icon", ActionType::app}, Directional::l);
     model.setFarSlot(Action{"far-app", ActionType::app}, Directional::r);
     auto& v = makeView();
     const QIcon nearR = v.slot(Directional::r).icon();
@@ -154,31 +127,6 @@ TEST_F(ReticleViewTest, FarPanelShowsItsSlotsAndFallsBackToTheNearOnes) {
     EXPECT_TRUE(v.slot(Directional::l).hasImage()) << "an empty far slot shows the near one";
     v.reloadSlots(false);
     EXPECT_EQ(v.slot(Directional::r).icon().cacheKey(), nearR.cacheKey());
-}
-
-TEST_F(ReticleViewTest, OnlyALeftClickOnASlotPerforms) {
-    setMain(Directional::r, "with-icon");
-    auto& slot = const_cast<ReticleSlotWidget&>(makeView().slot(Directional::r));
-    QTest::mouseClick(&slot, Qt::RightButton);
-    EXPECT_TRUE(delegate.dismissals.empty());
-    QTest::mouseClick(&slot, Qt::LeftButton);
-    EXPECT_EQ(delegate.dismissals, std::vector<bool>{true});
-}
-
-TEST(SlotIconsTest, GlyphShowsTheInitialsOfTheFirstTwoWords) {
-    const struct {
-        const char* name;
-        const char* initials;
-    } cases[] = {
-        {"firefox", "F"},
-        {"GNU Image Manipulation Program", "GI"},
-        {"org.gnome.Nautilus", "OG"},
-        {"", "?"},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        EXPECT_EQ(SlotIcons::initials(QString::fromUtf8(c.name)), QString::fromUtf8(c.initials));
-    }
 }
 
 TEST_F(ReticleWindowTest, IsATranslucentToolWindowThatNeverTakesFocus) {
@@ -193,25 +141,21 @@ TEST_F(ReticleWindowTest, IsATranslucentToolWindowThatNeverTakesFocus) {
 
 TEST_F(ReticleWindowTest, FrameOriginConvertsBetweenYUpAndX11Coordinates) {
     const double side = QtReticleView::panelSize;
-    const struct {
-        platform::PrimaryScreen screen;
-        Point origin;
-        QPoint x11TopLeft;
-    } cases[] = {
+    // screen, y-up origin, X top left; the second primary screen is right of and below another
+    const std::tuple<platform::PrimaryScreen, Point, QPoint> cases[] = {
         {{0, 0, 1280, 800}, {100, 200}, {100, int(800 - 200 - side)}},
-        // A primary screen right of and below another one.
         {{1920, 100, 1280, 1024}, {10, 20}, {1930, int(100 + 1024 - 20 - side)}},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.origin.x << "," << c.origin.y);
-        auto& w = makeWindow(c.screen);
-        w.setFrameOrigin(c.origin);
-        EXPECT_EQ(w.widget().pos(), c.x11TopLeft);
-        EXPECT_EQ(w.frame(), (Rect{c.origin, {side, side}}));
+    for (const auto& [screen, origin, x11TopLeft] : cases) {
+        SCOPED_TRACE(testing::Message() << origin.x << "," << origin.y);
+        auto& w = makeWindow(screen);
+        w.setFrameOrigin(origin);
+        EXPECT_EQ(w.widget().pos(), x11TopLeft);
+        EXPECT_EQ(w.frame(), (Rect{origin, {side, side}}));
     }
 }
 
-TEST_F(ReticleWindowTest, FadingCloseEndsAfter290MillisecondsUnlessShownAgain) {
+TEST_F(ReticleWindowTest, FadingCloseEndsAfter290MillisecondsUnlessShownAgainAndAtOnceWithoutFade) {
     auto& w = makeWindow();
     w.showWindow();
     w.close();
@@ -230,6 +174,14 @@ TEST_F(ReticleWindowTest, FadingCloseEndsAfter290MillisecondsUnlessShownAgain) {
     EXPECT_EQ(completions, 1);
     EXPECT_FALSE(w.widget().isVisible());
     EXPECT_DOUBLE_EQ(w.widget().windowOpacity(), 1.0) << "shown at full opacity next time";
+
+    defaults.reticleFade.set(OptionalBool::userDisabled);
+    w.showWindow();
+    w.close();
+    EXPECT_EQ(completions, 2) << "without fade the completion runs inside close";
+    EXPECT_FALSE(w.widget().isVisible());
+    w.close(); // closing a hidden window does nothing
+    EXPECT_EQ(completions, 2);
 }
 
 TEST_F(ReticleWindowTest, FadeSwitchedOffDuringAFadeStillCancelsThePendingClose) {
@@ -241,61 +193,6 @@ TEST_F(ReticleWindowTest, FadeSwitchedOffDuringAFadeStillCancelsThePendingClose)
     queue.advance(1s);
     EXPECT_EQ(completions, 0);
     EXPECT_TRUE(w.widget().isVisible());
-}
-
-TEST_F(ReticleWindowTest, WithoutFadeTheCompletionRunsInsideClose) {
-    defaults.reticleFade.set(OptionalBool::userDisabled);
-    auto& w = makeWindow();
-    w.showWindow();
-    w.close();
-    EXPECT_EQ(completions, 1);
-    EXPECT_FALSE(w.widget().isVisible());
-    w.close(); // closing a hidden window does nothing
-    EXPECT_EQ(completions, 1);
-}
-
-TEST_F(ReticleWindowTest, ArrowKeysMoveTheSelectionOnlyWhileTheReticleIsOpen) {
-    setMain(Directional::r, "with-icon");
-    auto& w = makeWindow();
-    w.showWindow();
-    arrowKeys.press(Directional::r);
-    EXPECT_EQ(delegate.selected, Directional::r);
-    EXPECT_TRUE(view->slot(Directional::r).isHighlightVisible());
-    // Up from r leads to tr, which is empty on the near panel: the selection stays.
-    arrowKeys.press(Directional::t);
-    EXPECT_EQ(delegate.selected, Directional::r);
-    w.close();
-    EXPECT_FALSE(arrowKeys.registered);
-
-    // Arrow keys that display the reticle stay registered across closes.
-    defaults.arrowKeysDisplays.set(OptionalBool::userEnabled);
-    queue.advance(1s);
-    arrowKeys.registerKeys({}, {});
-    w.showWindow();
-    w.close();
-    EXPECT_TRUE(arrowKeys.registered);
-}
-
-TEST_F(ReticleWindowTest, ReportsItsFrameAfterAShowButNotAfterAWarmUpOrAQuickClose) {
-    auto& w = makeWindow();
-    w.setFrameOrigin({300, 400});
-    const Rect frame = w.frame();
-    w.warmUp();
-    queue.runUntilIdle();
-    EXPECT_FALSE(w.widget().isVisible());
-    EXPECT_EQ(w.frame(), frame);
-    EXPECT_FALSE(arrowKeys.registered);
-    EXPECT_TRUE(delegate.appearedFrames.empty());
-
-    w.showWindow();
-    EXPECT_TRUE(delegate.appearedFrames.empty()) << "the delegate is set after the show";
-    queue.runUntilIdle();
-    EXPECT_EQ(delegate.appearedFrames, std::vector<Rect>{frame});
-    defaults.reticleFade.set(OptionalBool::userDisabled);
-    w.showWindow();
-    w.close();
-    queue.runUntilIdle();
-    EXPECT_EQ(delegate.appearedFrames.size(), 1u);
 }
 
 } // namespace
