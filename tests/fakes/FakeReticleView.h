@@ -5,17 +5,13 @@
 
 #include <vector>
 
-namespace zentrivo {
-class ReticleSpecModel;
-}
-
 namespace zentrivo::test {
 
-/// A reticle view in memory that records what it is told. With a `model`, `arrowNavigate` moves
-/// the delegate's selection as the real view does.
+/// A reticle view in memory that records what it is told (arrow keys are the manager's business
+/// and are tested through `arrowStep`).
 class FakeReticleView final : public ReticleView {
 public:
-    void setDelegate(ReticleViewDelegate* newDelegate) override { delegate = newDelegate; }
+    void setDelegate(ReticleViewDelegate*) override {}
     void highlight(std::optional<Directional> position) override { highlighted = position; }
     void clearHighlight() override { highlighted.reset(); }
     void hideHighlight(Directional position) override {
@@ -26,15 +22,13 @@ public:
     void reloadSlots(bool far) override { reloads.push_back(far); }
     void showCentreApp(const std::optional<RunningApp>& app) override { centreApps.push_back(app); }
     void clearCentreImage() override { ++clearCentreCount; }
-    void arrowNavigate(Directional arrow) override;
+    void arrowNavigate(Directional) override {}
     std::optional<Directional> slotWithImageAt(Point windowPoint) const override {
         return containers.hit(windowPoint);
     }
 
-    const ReticleSpecModel* model = nullptr;
     SlotContainers containers;
 
-    ReticleViewDelegate* delegate = nullptr;
     /// What is highlighted now.
     std::optional<Directional> highlighted;
     int pulseCount = 0;

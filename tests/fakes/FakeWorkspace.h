@@ -13,11 +13,6 @@ namespace zentrivo::test {
 /// "file <path>"). `openApplication` completions are kept for the test to finish.
 class FakeWorkspace final : public Workspace {
 public:
-    struct OpenRequest {
-        std::string path;
-        OpenCompletion completion;
-    };
-
     std::optional<RunningApp> frontmostApplication() const override { return frontmost; }
     std::vector<RunningApp> runningApplications() const override { return running; }
     void activate(const RunningApp& app) override {
@@ -26,22 +21,39 @@ public:
     void hide(const RunningApp& app) override {
         requests.push_back("hide " + std::to_string(app.handle));
     }
-    std::optional<std::string> applicationPath(std::string_view bundleId) const override;
+    std::optional<std::string> applicationPath(std::string_view bundleId) const override {
+        const auto it = installed.find(bundleId);
+        return it == installed.end() ? std::nullopt : std::optional(it->second);
+    }
     void openApplication(const std::string& path, OpenCompletion completion) override {
         requests.push_back("open " + path);
-        openRequests.push_back({path, std::move(completion)});
+        opens.push_back(std::move(completion));
     }
     bool openFile(const std::string& path) override {
         requests.push_back("file " + path);
         return true;
     }
-    Token addActivationObserver(std::function<void(const RunningApp&)> observer) override;
+    Token addActivationObserver(std::function<void(const RunningApp&)> observer) override {
+        observers.emplace(nextToken, std::move(observer));
+        return nextToken++;
+    }
     void removeActivationObserver(Token token) override { observers.erase(token); }
 
     /// Brings `app` to the front and tells the observers, as the desktop would.
-    void activateFront(const RunningApp& app);
+    void activateFront(const RunningApp& app) {
+        frontmost = app;
+        for (const auto& [token, observer] : decltype(observers)(observers)) // may add or remove
+            observer(app);
+    }
     /// Finishes the oldest unfinished `openApplication` request with `error`.
-    void completeOpen(std::optional<std::string> error);
+    void completeOpen(std::optional<std::string> error) {
+        if (opens.empty())
+            return;
+        auto completion = std::move(opens.front());
+        opens.erase(opens.begin());
+        if (completion)
+            completion(std::move(error));
+    }
     std::size_t observerCount() const { return observers.size(); }
 
     // Arranged by the test.
@@ -52,8 +64,7 @@ public:
 
     // Recorded.
     std::vector<std::string> requests;
-    std::vector<OpenRequest> openRequests;
-    std::size_t completedOpens = 0;
+    std::vector<OpenCompletion> opens; // unfinished, oldest first
 
 private:
     std::map<Token, std::function<void(const RunningApp&)>> observers;
@@ -61,6 +72,13 @@ private:
 };
 
 /// A regular application with all its descriptive fields.
-RunningApp regularApp(std::int64_t handle, const std::string& bundleId, const std::string& name);
+inline RunningApp regularApp(std::int64_t handle, const std::string& bundleId,
+                             const std::string& name) {
+    RunningApp app;
+    app.handle = handle, app.bundleIdentifier = bundleId, app.localizedName = name;
+    app.bundlePath = "/usr/share/applications/" + bundleId + ".desktop";
+    app.activationPolicy = ActivationPolicy::regular;
+    return app;
+}
 
 } // namespace zentrivo::test

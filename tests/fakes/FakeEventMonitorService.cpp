@@ -1,2 +1,0 @@
-// The fake event monitors are defined in their header.
-#include "FakeEventMonitorService.h"

@@ -1,2 +1,0 @@
-// The fake main loop is defined in its header.
-#include "FakeRunLoop.h"

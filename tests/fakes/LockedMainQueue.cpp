@@ -1,2 +1,0 @@
-// The locked main queue is defined in its header.
-#include "LockedMainQueue.h"
