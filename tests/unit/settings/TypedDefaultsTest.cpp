@@ -3,36 +3,149 @@
 #include "tests/fakes/FakeDefaultsDatabase.h"
 
 #include <gtest/gtest.h>
+#include <limits>
+#include <nlohmann/json.hpp>
+#include <sstream>
 
 namespace zentrivo {
 namespace {
 
 using test::FakeDefaultsDatabase;
+using I = std::int64_t;
 
-TEST(TypedReaders, FollowThePlatformConversions) {
-    // A value, and what it reads as an integer, a bool and a double.
-    const std::tuple<PropertyValue, std::int64_t, bool, double> cases[] = {
-        {true, 1, true, 1},
-        {std::int64_t{7}, 7, true, 7},
-        {3.9f, 3, true, 3.9f},
-        {std::string("42"), 42, true, 42},
-        {std::string(" 2.5 "), 2, true, 2.5},
-        {std::string("YES"), 0, true, 0},
-        {std::string("no"), 0, false, 0},
-        {std::string("12abc"), 0, false, 0},
-        {std::string("9223372036854775807"), INT64_MAX, true, 9223372036854775807.0},
-        {Data{{1, 2}}, 0, false, 0},
-    };
-    for (const auto& [value, asInt, asBool, asDouble] : cases) {
-        SCOPED_TRACE(testing::PrintToString(value.index()) + " " + std::to_string(asDouble));
-        EXPECT_EQ(readInteger(&value), asInt);
-        EXPECT_EQ(readBool(&value), asBool);
-        EXPECT_FLOAT_EQ(static_cast<float>(readDouble(&value)), static_cast<float>(asDouble));
+/// A setting's kind and the value it holds, in the words of the settings table.
+std::string describe(const Default& s) {
+    static const char* const switches[] = {"undefined", "userEnabled", "userDisabled"};
+    static const char* const labels[] = {"?", "off", "acronym", "truncatedName"};
+    std::ostringstream out;
+    if (auto* p = dynamic_cast<const JSONDefault<ReticleSpec>*>(&s))
+        out << "JSON " << p->value().value_or("none");
+    else if (auto* p = dynamic_cast<const StringDefault*>(&s))
+        out << "String " << p->value().value_or("none");
+    else if (auto* p = dynamic_cast<const DateDefault*>(&s))
+        out << "Date " << (p->value() ? "set" : "none");
+    else if (auto* p = dynamic_cast<const BoolDefault*>(&s))
+        out << "Bool " << std::boolalpha << p->value();
+    else if (auto* p = dynamic_cast<const IntDefault*>(&s))
+        out << "Int " << p->value();
+    else if (auto* p = dynamic_cast<const FloatDefault*>(&s))
+        out << "Float " << p->value();
+    else if (auto* p = dynamic_cast<const OptionalBoolDefault*>(&s))
+        out << "OptionalBool " << switches[static_cast<int>(p->value())];
+    else if (auto* p = dynamic_cast<const IntEnumDefault<FolderLabel>*>(&s))
+        out << "FolderLabel " << labels[static_cast<int>(p->value())];
+    return out.str();
+}
+
+// Users' databases and zentrivoctl name settings by these strings, so a misspelt key or a
+// changed fallback must fail here. A stored 0 reads like a missing value for every key.
+TEST(SettingKeys, EveryKeyHasItsNameKindAndFallback) {
+    FakeDefaultsDatabase fresh, zeros;
+    for (FakeDefaultsDatabase* db : {&fresh, &zeros}) {
+        SCOPED_TRACE(db == &fresh ? "fresh database" : "every key holds 0");
+        Defaults d(*db);
+        WakeDefaults w(*db);
+        const std::tuple<const char*, const Default*, const char*> keys[] = {
+            {"mainReticleSpec", &d.mainReticleSpec, "JSON none"},
+            {"farReticleSpec", &d.farReticleSpec, "JSON none"},
+            {"safeAreaSize", &d.safeAreaSize, "Int 25"},
+            {"reticleDisplayMinDist", &d.reticleDisplayMinDist, "Float 0"},
+            {"firstRingDist", &d.firstRingDist, "Float 200"},
+            {"outerSafeArea", &d.outerSafeArea, "Float 1001"},
+            {"hoverMillis", &d.hoverMillis, "Int 0"},
+            {"reticleFlags", &d.reticleFlags, "Int 0"},
+            {"reticleMouseButton", &d.reticleMouseButton, "Int 0"},
+            {"restToOneTouches", &d.restToOneTouches, "Int 0"},
+            {"arrowKeysDisplays", &d.arrowKeysDisplays, "OptionalBool undefined"},
+            {"vimKeyShortcuts", &d.vimKeyShortcuts, "OptionalBool undefined"},
+            {"background", &d.background, "OptionalBool undefined"},
+            {"reticleFade", &d.reticleFade, "OptionalBool undefined"},
+            {"hapticFeedback", &d.hapticFeedback, "OptionalBool undefined"},
+            {"relaunchActive", &d.relaunchActive, "OptionalBool undefined"},
+            {"hideFrontmost", &d.hideFrontmost, "OptionalBool undefined"},
+            {"lastFrontAppCanBeZentrivo", &d.lastFrontAppCanBeZentrivo, "OptionalBool undefined"},
+            {"dropInReticleReplaces", &d.dropInReticleReplaces, "OptionalBool undefined"},
+            {"showTags", &d.showTags, "OptionalBool undefined"},
+            {"folderLabel", &d.folderLabel, "FolderLabel acronym"},
+            {"hideMenuBarIcon", &d.hideMenuBarIcon, "Bool false"},
+            {"launchOnLogin", &d.launchOnLogin, "Bool false"},
+            {"relaunchOpensMenu", &d.relaunchOpensMenu, "Bool false"},
+            {"lastVersion", &d.lastVersion, "String none"},
+            {"autoRestartOnWake", &w.autoRestartOnWake, "OptionalBool undefined"},
+            {"restartOnWakeDelay", &w.restartOnWakeDelay, "Float 1"},
+            {"bookmarkLoadAttempts", &d.bookmarkLoadAttempts, "Int 3"},
+            {"bookmarkRetryDelay", &d.bookmarkRetryDelay, "Int 5"},
+            {"iCloudSync", &d.iCloudSync, "OptionalBool undefined"},
+            {"lastCloudSync", &d.lastCloudSync, "Date none"},
+        };
+        for (const auto& [name, setting, holds] : keys) {
+            SCOPED_TRACE(name);
+            EXPECT_EQ(setting->key(), name);
+            EXPECT_EQ(describe(*setting), holds);
+            zeros.values[name] = I{0};
+        }
+        EXPECT_EQ(db->writes, 0);
     }
-    EXPECT_EQ(readInteger(nullptr), 0);
-    const PropertyValue number = std::int64_t{3};
-    EXPECT_EQ(readString(&number), nullptr);
-    EXPECT_EQ(readDate(&number), nullptr);
+}
+
+TEST(StoredValues, ReadAsTheirNumberOrElseAsUnset) {
+    constexpr double nan = std::numeric_limits<double>::quiet_NaN();
+    // A stored value, and what an int setting with fallback 25, a bool setting and a float
+    // setting with fallback 200 read from it.
+    const std::tuple<const char*, PropertyValue, I, bool, float> cases[] = {
+        {"true", true, 1, true, 1},
+        {"integer", I{7}, 7, true, 7},
+        {"float", 3.9f, 3, true, 3.9f},
+        {"numeric text", std::string("42"), 42, true, 42},
+        {"blanks around", std::string(" 2.5 "), 2, true, 2.5},
+        {"YES", std::string("YES"), 25, true, 200},
+        {"no", std::string("no"), 25, false, 200},
+        {"trailing letters", std::string("12abc"), 25, false, 200},
+        {"full 64 bits", std::string("9223372036854775807"), INT64_MAX, true, 9.223372e18f},
+        {"data", Data{{1, 2}}, 25, false, 200},
+        {"a date", Date(Date::duration(1e9)), 25, false, 200},
+        {"float NaN", static_cast<float>(nan), 25, false, 200},
+        {"double NaN", nan, 25, false, 200},
+        {"minus infinity", -std::numeric_limits<float>::infinity(), 25, false, 200},
+        {"beyond the float range", 1e300, INT64_MAX, true, 200},
+        {"text beyond the float range", std::string("1e300"), INT64_MAX, true, 200},
+    };
+    for (const auto& [name, stored, asInt, asBool, asFloat] : cases) {
+        SCOPED_TRACE(name);
+        FakeDefaultsDatabase db;
+        db.values["k"] = stored;
+        EXPECT_EQ(IntDefault(db, "k", 25).value(), asInt);
+        EXPECT_EQ(BoolDefault(db, "k").value(), asBool);
+        EXPECT_FLOAT_EQ(FloatDefault(db, "k", 200.0f).value(), asFloat);
+    }
+}
+
+TEST(StoredValues, RawValuesOutsideTheEnumReadAsTheFallback) {
+    const std::tuple<PropertyValue, FolderLabel, OptionalBool> cases[] = {
+        {I{0}, FolderLabel::acronym, OptionalBool::undefined},
+        {I{1}, FolderLabel::off, OptionalBool::userEnabled},
+        {I{2}, FolderLabel::acronym, OptionalBool::userDisabled},
+        {I{3}, FolderLabel::truncatedName, OptionalBool::undefined},
+        {I{4}, FolderLabel::acronym, OptionalBool::undefined},
+        {I{-1}, FolderLabel::acronym, OptionalBool::undefined},
+        {std::string("zz"), FolderLabel::acronym, OptionalBool::undefined},
+    };
+    for (const auto& [stored, label, optionalBool] : cases) {
+        SCOPED_TRACE(testing::PrintToString(stored));
+        FakeDefaultsDatabase db;
+        db.values["k"] = stored;
+        EXPECT_EQ(IntEnumDefault<FolderLabel>(db, "k", FolderLabel::acronym).value(), label);
+        EXPECT_EQ(OptionalBoolDefault(db, "k").value(), optionalBool);
+    }
+}
+
+TEST(IntDefault, AZeroWrittenHoldsUntilTheNextStartReadsTheFallback) {
+    FakeDefaultsDatabase db;
+    IntDefault area(db, "safeAreaSize", 25);
+    area.set(0);
+    EXPECT_EQ(area.value(), 0);
+    EXPECT_EQ(db.values["safeAreaSize"], PropertyValue{I{0}});
+    EXPECT_EQ(IntDefault(db, "safeAreaSize", 25).value(), 25);
 }
 
 /// Creates a setting over a database holding `stored`, sets `same` twice and then `changed`:
@@ -53,7 +166,6 @@ void expectOnlyTheChangeWritten(const char* kind, const PropertyValue& stored, M
 }
 
 TEST(SettingsTraffic, WritingTheValueAlreadyHeldTouchesNoDatabase) {
-    using I = std::int64_t;
     const Date noon(Date::duration(1714564800.5));
     const std::string panel = R"({"id":0,"t":{"stringValue":"org.gnome.Nautilus","type":0}})";
     expectOnlyTheChangeWritten(
@@ -82,79 +194,44 @@ TEST(SettingsTraffic, WritingTheValueAlreadyHeldTouchesNoDatabase) {
         std::string(R"({"red":0,"green":1,"blue":0})"));
 }
 
-TEST(IntDefault, StoredZeroReadsAsFallbackUntilSetThisRun) {
-    FakeDefaultsDatabase db;
-    db.values["safeAreaSize"] = std::int64_t{0};
-    IntDefault area(db, "safeAreaSize", 25);
-    EXPECT_EQ(area.value(), 25);
-    area.set(0);
-    EXPECT_EQ(area.value(), 0);
-    EXPECT_EQ(db.writes, 1);
-    EXPECT_EQ(IntDefault(db, "safeAreaSize", 25).value(), 25); // the next start
-    EXPECT_EQ(IntDefault(db, "safeAreaSize").value(), 0);
-}
-
-TEST(IntEnumDefault, RawValuesOutsideTheEnumReadAsTheFallback) {
-    using I = std::int64_t;
-    const std::tuple<PropertyValue, FolderLabel, OptionalBool> cases[] = {
-        {I{0}, FolderLabel::acronym, OptionalBool::undefined},
-        {I{4}, FolderLabel::acronym, OptionalBool::undefined},
-        {I{7}, FolderLabel::acronym, OptionalBool::undefined},
-        {I{-1}, FolderLabel::acronym, OptionalBool::undefined},
-        {std::string("zz"), FolderLabel::acronym, OptionalBool::undefined},
-        {I{1}, FolderLabel::off, OptionalBool::userEnabled},
-        {I{3}, FolderLabel::truncatedName, OptionalBool::undefined},
-    };
-    for (const auto& [stored, label, optionalBool] : cases) {
-        SCOPED_TRACE(testing::PrintToString(stored.index()) + " " +
-                     std::to_string(readInteger(&stored)));
-        FakeDefaultsDatabase db;
-        db.values["k"] = stored;
-        EXPECT_EQ(IntEnumDefault<FolderLabel>(db, "k", FolderLabel::acronym).value(), label);
-        EXPECT_EQ(OptionalBoolDefault(db, "k").value(), optionalBool);
-    }
-    FakeDefaultsDatabase db;
-    OptionalBoolDefault(db, "k").set(std::optional<bool>(false));
-    EXPECT_EQ(db.values["k"], PropertyValue{I{2}});
-}
-
 TEST(DefaultLoad, MissingMembersFollowEachKindsRule) {
     FakeDefaultsDatabase db;
     db.values["hideMenuBarIcon"] = true;
     db.values["lastVersion"] = std::string("3");
     db.values["mainReticleSpec"] = std::string(R"({"id":0})");
     Defaults defaults(db);
-
     defaults.hideMenuBarIcon.load(CodableDefault{});
     EXPECT_TRUE(defaults.hideMenuBarIcon.value());
     defaults.lastVersion.load(CodableDefault{});
     EXPECT_FALSE(db.values.contains("lastVersion"));
 
-    CodableDefault spec;
+    CodableDefault spec, seven;
     spec.stringValue = "not a panel";
     defaults.mainReticleSpec.load(spec);
     EXPECT_FALSE(defaults.mainReticleSpec.typedValue());
-    EXPECT_EQ(std::get<std::string>(db.values["mainReticleSpec"]), "not a panel");
-
-    CodableDefault seven;
+    EXPECT_EQ(db.values["mainReticleSpec"], PropertyValue{std::string("not a panel")});
     seven.intValue = 7;
     defaults.iCloudSync.load(seven);
-    EXPECT_EQ(defaults.iCloudSync.value(), OptionalBool::undefined);
-    EXPECT_EQ(std::get<std::int64_t>(db.values["iCloudSync"]), 0);
+    EXPECT_EQ(db.values["iCloudSync"], PropertyValue{I{0}});
 }
 
-TEST(Defaults, FreshDatabaseYieldsTheFallbacks) {
-    FakeDefaultsDatabase db;
-    Defaults d(db);
-    EXPECT_EQ(d.safeAreaSize.value(), 25);
-    EXPECT_EQ(d.firstRingDist.value(), 200.0f);
-    EXPECT_EQ(d.outerSafeArea.value(), 1001.0f);
-    EXPECT_EQ(d.folderLabel.value(), FolderLabel::acronym);
-    EXPECT_TRUE(d.reticleFade.onUnlessDisabled());
-    EXPECT_FALSE(d.background.offUnlessEnabled());
-    EXPECT_FALSE(d.lastCloudSync.value());
-    EXPECT_EQ(WakeDefaults(db).restartOnWakeDelay.value(), 1.0f);
-    EXPECT_EQ(db.writes, 0);
+TEST(CodableDefaultJson, NumbersOutsideTheirMembersRangeAreRejected) {
+    const std::pair<const char*, bool> cases[] = {
+        {R"({"int":9223372036854775807,"float":3.4e38})", true},
+        {R"({"int":9223372036854775808})", false},
+        {R"({"float":-1e300})", false},
+        {R"({"double":1e300})", true},
+    };
+    for (const auto& [text, decodes] : cases) {
+        SCOPED_TRACE(text);
+        bool decoded = true;
+        try {
+            CodableDefault::fromJson(nlohmann::ordered_json::parse(text));
+        } catch (const std::exception&) {
+            decoded = false;
+        }
+        EXPECT_EQ(decoded, decodes);
+    }
 }
 
 } // namespace
