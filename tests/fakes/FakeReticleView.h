@@ -7,8 +7,7 @@
 
 namespace zentrivo::test {
 
-/// A reticle view in memory that records what it is told (arrow keys are the manager's business
-/// and are tested through `arrowStep`).
+/// A reticle view in memory that records what it is told.
 class FakeReticleView final : public ReticleView {
 public:
     void setDelegate(ReticleViewDelegate*) override {}
@@ -22,7 +21,7 @@ public:
     void reloadSlots(bool far) override { reloads.push_back(far); }
     void showCentreApp(const std::optional<RunningApp>& app) override { centreApps.push_back(app); }
     void clearCentreImage() override { ++clearCentreCount; }
-    void arrowNavigate(Directional) override {}
+    void arrowNavigate(Directional d) override { arrows.push_back(d); }
     std::optional<Directional> slotWithImageAt(Point windowPoint) const override {
         return containers.hit(windowPoint);
     }
@@ -35,6 +34,7 @@ public:
     std::vector<bool> reloads;
     std::vector<std::optional<RunningApp>> centreApps;
     int clearCentreCount = 0;
+    std::vector<Directional> arrows;
 };
 
 } // namespace zentrivo::test

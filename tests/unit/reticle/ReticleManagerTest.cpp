@@ -22,6 +22,7 @@
 #include <gtest/gtest.h>
 #include <limits>
 #include <memory>
+#include <numbers>
 #include <tuple>
 #include <utility>
 
@@ -123,7 +124,8 @@ protected:
 };
 
 TEST_F(ReticleManagerTest, SectorsDeadZoneAndOuterLimit) {
-    const double low = ReticleManager::posLowBound, high = ReticleManager::posHighBound;
+    using std::numbers::pi;
+    const double deg30 = 30 * pi / 180, deg72 = 72 * pi / 180;
     struct Row {
         const char* name;
         Point to; // from (0, 0)
@@ -132,21 +134,23 @@ TEST_F(ReticleManagerTest, SectorsDeadZoneAndOuterLimit) {
         float outer = 1001;
     };
     const Row rows[] = {
+        {"just inside the dead zone", {24.5, 0}, std::nullopt},
         {"on the dead zone's edge", {25, 0}, D::r},
         {"left", {-40, 0}, D::l},
-        {"exactly 30 degrees is horizontal", {64, dyAt(low, false)}, D::r},
-        {"just above 30 degrees is diagonal", {64, dyAt(low, true)}, D::tr},
-        {"exactly 72 degrees is diagonal", {64, dyAt(high, false)}, D::tr},
-        {"just above 72 degrees is vertical", {64, dyAt(high, true)}, D::t},
-        {"exactly -30 degrees is horizontal", {64, dyAt(-low, false)}, D::r},
-        {"just below -30 degrees is diagonal", {64, dyAt(-low, true)}, D::br},
-        {"exactly -72 degrees is diagonal", {64, dyAt(-high, false)}, D::br},
-        {"just below -72 degrees is vertical", {64, dyAt(-high, true)}, D::b},
+        {"exactly 30 degrees is horizontal", {64, dyAt(deg30, false)}, D::r},
+        {"just above 30 degrees is diagonal", {64, dyAt(deg30, true)}, D::tr},
+        {"exactly 72 degrees is diagonal", {64, dyAt(deg72, false)}, D::tr},
+        {"just above 72 degrees is vertical", {64, dyAt(deg72, true)}, D::t},
+        {"exactly -30 degrees is horizontal", {64, dyAt(-deg30, false)}, D::r},
+        {"just below -30 degrees is diagonal", {64, dyAt(-deg30, true)}, D::br},
+        {"exactly -72 degrees is diagonal", {64, dyAt(-deg72, false)}, D::br},
+        {"just below -72 degrees is vertical", {64, dyAt(-deg72, true)}, D::b},
         {"straight up (dx 0)", {0, 60}, D::t},
-        {"straight down (dx 0)", {0, -60}, D::b},
         {"up-left 45 degrees", {-40, 40}, D::tl},
         {"down-left 45 degrees", {-40, -40}, D::bl},
         {"no dead zone: the origin itself falls through to b", {0, 0}, D::b, -1},
+        {"on the outer limit", {300, 0}, D::r, 25, 300},
+        {"beyond the outer limit", {300.5, 0}, std::nullopt, 25, 300},
         {"outer limit 1000 still applies", {1000.5, 0}, std::nullopt, 25, 1000},
         {"outer limit 1001 means none", {0, -5000}, D::b, 25, 1001},
     };
@@ -195,33 +199,41 @@ TEST_F(ReticleManagerTest, DeferredDisplayAppearsStrictlyBeyondMinDist) {
     cursor.location = {0, 0};
     manager().show(50.0f);
     EXPECT_FALSE(manager().cursorMoved({50, 0}));
-    EXPECT_EQ(window.showCount, 0);
-    EXPECT_TRUE(manager().cursorMoved({50.5, 0}));
-    EXPECT_EQ(window.showCount, 1);
-
-    manager().dismiss(false);
-    manager().show(std::nullopt); // the setting's distance again
-    EXPECT_FALSE(state().reticleDisplayed);
-    EXPECT_TRUE(manager().cursorMoved({6, 0}));
-}
-
-TEST_F(ReticleManagerTest, ReleaseBeforeADeferredDisplayPerformsNothing) {
-    cursor.location = {0, 0};
-    manager().show(50.0f);
-    manager().cursorMoved({40, 0}); // beyond the dead zone, not yet displayed
-    manager().dismiss(true);
+    manager().dismiss(true); // released before anything was shown
     EXPECT_TRUE(requests().empty());
-    EXPECT_EQ(window.closeCount, 0) << "nothing was shown, so nothing closes";
-}
+    EXPECT_EQ(window.showCount + window.closeCount, 0);
 
-TEST_F(ReticleManagerTest, NegativeOrUndefinedMinDistDisplaysAtOnce) {
+    manager().show(std::nullopt); // the setting's distance again
+    EXPECT_FALSE(manager().cursorMoved({5, 0}));
+    EXPECT_TRUE(manager().cursorMoved({5.5, 0}));
+    EXPECT_EQ(window.showCount, 1);
+    manager().dismiss(false);
+
     for (float minDist : {-5.0f, std::numeric_limits<float>::quiet_NaN()}) {
         SCOPED_TRACE(minDist);
-        cursor.location = {0, 0};
         manager().show(minDist);
-        EXPECT_TRUE(state().reticleDisplayed);
+        EXPECT_TRUE(state().reticleDisplayed) << "displayed at once";
         manager().dismiss(false);
     }
+}
+
+TEST_F(ReticleManagerTest, WindowIsCentredOnWholePointsAndFollowsWhereItReallyAppeared) {
+    cursor.location = {500.7, 500.2};
+    manager().show(0.0f);
+    EXPECT_EQ(window.frameRect.origin, (Point{380, 380})) << "floor(500.7 - 120), floor(500.2 - 120)";
+    EXPECT_EQ(state().cursorOrigin, (Point{500.7, 500.2}));
+    manager().windowAppeared({{380, 380}, {240, 240}});
+    EXPECT_EQ(state().cursorOrigin, (Point{500.7, 500.2})) << "where it was put: no correction";
+
+    // Kept inside the screen by the window system: directions are measured from its centre.
+    manager().windowAppeared({{400, 300}, {240, 240}});
+    EXPECT_EQ(state().cursorOrigin, (Point{520, 420}));
+    manager().cursorMoved({520, 460});
+    EXPECT_EQ(state().directional, D::t);
+    manager().dismiss(false);
+
+    manager().windowAppeared({{0, 0}, {240, 240}}); // a late report after the close
+    EXPECT_EQ(state().cursorOrigin, std::nullopt);
 }
 
 TEST_F(ReticleManagerTest, HoverFiresAtTheDelayNotAMillisecondBefore) {
@@ -240,6 +252,15 @@ TEST_F(ReticleManagerTest, HoverFiresAtTheDelayNotAMillisecondBefore) {
     EXPECT_EQ(view.highlighted, D::r);
     queue.advance(hours(1));
     EXPECT_EQ(view.pulseCount, 1) << "hover off: highlighted, never performed";
+    manager().dismiss(false);
+
+    defaults.hoverMillis.set(std::numeric_limits<std::int64_t>::max());
+    showAt({500, 500});
+    enterTop();
+    queue.advance(hours(24));
+    EXPECT_EQ(view.pulseCount, 1) << "an absurd delay is held without overflowing";
+    manager().dismiss(false);
+    EXPECT_EQ(queue.pendingCount(), 0u);
 }
 
 TEST_F(ReticleManagerTest, LeavingTheSlotOrTheGestureCancelsThePendingHover) {
@@ -291,21 +312,31 @@ TEST_F(ReticleManagerTest, HoverSkipsWhatWouldChangeNothingOrOpenADocument) {
     struct Row {
         Action action;
         Requests performed;
+        bool lastAppInFront = false;
     };
     const Row rows[] = {
         {{"/nowhere/notes.txt", ActionType::file}, {}},
         {{"/", ActionType::file}, {"file /"}}, // a folder
         {{"/nowhere/gedit.desktop", ActionType::file}, {"file /nowhere/gedit.desktop"}},
         {app("org.gnome.gedit"), {}}, // already in front
+        {Action::lastApp(), {open("org.gnome.Evolution")}},
+        {Action::lastApp(), {}, true}, // the application it stands for came to the front since
     };
+    model.setMainSlot(Action::lastApp(), D::tl);
+    manager(); // the tracker listens: Evolution, then Text Editor in front
+    workspace.activateFront(regularApp(2, "org.gnome.Evolution", "Evolution"));
+    workspace.activateFront(regularApp(1, "org.gnome.gedit", "Text Editor"));
     for (const auto& row : rows) {
-        SCOPED_TRACE(row.action.stringValue);
+        SCOPED_TRACE(row.action.stringValue + (row.lastAppInFront ? " in front" : ""));
         model.setMainSlot(row.action, D::t);
         showAt({500, 500});
+        if (row.lastAppInFront)
+            workspace.frontmost = regularApp(2, "org.gnome.Evolution", "Evolution");
         enterTop();
         queue.advance(milliseconds(800));
         EXPECT_EQ(requests(), row.performed);
         manager().dismiss(false);
+        workspace.frontmost = regularApp(1, "org.gnome.gedit", "Text Editor");
     }
 }
 
@@ -338,16 +369,6 @@ TEST_F(ReticleManagerTest, ApplicationLeftBehindWaitsInTheCentre) {
         EXPECT_FALSE(model.mainSpec().c) << id;
         manager().dismiss(false);
     }
-}
-
-TEST_F(ReticleManagerTest, AbsurdlyLongDelayIsHeldWithoutOverflow) {
-    defaults.hoverMillis.set(std::numeric_limits<std::int64_t>::max());
-    showAt({500, 500});
-    enterTop();
-    queue.advance(hours(24));
-    EXPECT_EQ(view.pulseCount, 0);
-    manager().dismiss(false);
-    EXPECT_EQ(queue.pendingCount(), 0u);
 }
 
 TEST_F(ReticleManagerTest, DismissPerformsTheSelectionOnlyWhenAsked) {
@@ -519,6 +540,59 @@ TEST_F(ReticleManagerTest, ArrowNavigationCellsAndPanelRules) {
     model.setFarSlot(std::nullopt, D::br);
     EXPECT_EQ(arrowStep(D::t, false, D::t, model), (ArrowStep{false, true, D::t}))
         << "without a far panel the selection stays near";
+}
+
+TEST_F(ReticleManagerTest, ArrowKeysRegisterOnlyWhenWantedAndWithoutTheFunctionKey) {
+    struct Row {
+        const char* name;
+        OptionalBool arrowKeysDisplays;
+        std::int64_t reticleFlags;
+        bool registered;
+    };
+    const Row rows[] = {
+        {"on, Command+Option", OptionalBool::userEnabled, 0x180000, true},
+        {"on, with Function the arrows are the trigger's", OptionalBool::userEnabled, 0x980000,
+         false},
+        {"off", OptionalBool::userDisabled, 0x180000, false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        arrowKeys.registered = false;
+        defaults.arrowKeysDisplays.set(row.arrowKeysDisplays);
+        defaults.reticleFlags.set(row.reticleFlags);
+        built.reset();
+        manager();
+        EXPECT_EQ(arrowKeys.registered, row.registered);
+    }
+    arrowKeys.registered = true; // a toggle to off takes the keys back
+    notifications.post(notifications::arrowDisplaysToggled);
+    EXPECT_FALSE(arrowKeys.registered);
+    defaults.arrowKeysDisplays.set(OptionalBool::userEnabled);
+    notifications.post(notifications::arrowDisplaysToggled);
+    EXPECT_TRUE(arrowKeys.registered);
+}
+
+TEST_F(ReticleManagerTest, ArrowKeyShowsTheReticleAndHoldsOffTheSlotUnderTheCursorFor100Ms) {
+    defaults.arrowKeysDisplays.set(OptionalBool::userEnabled);
+    cursor.location = {500, 500};
+    manager();
+    arrowKeys.press(D::r);
+    EXPECT_TRUE(window.visible);
+    EXPECT_EQ(state().cursorOrigin, (Point{500, 500}));
+    EXPECT_EQ(view.arrows, std::vector{D::r});
+
+    window.mouseInWindow = {120, 200}; // the cursor already rests on slot t
+    queue.advance(milliseconds(99));
+    manager().cursorMoved({500, 500});
+    EXPECT_EQ(view.highlighted, std::nullopt) << "the arrow's choice stands";
+    queue.advance(milliseconds(1));
+    window.mouseInWindow = {200, 120}; // on to slot r
+    manager().cursorMoved({500, 500});
+    EXPECT_EQ(view.highlighted, D::r);
+
+    arrowKeys.press(D::l); // already up: only the selection moves
+    EXPECT_EQ(window.showCount, 1);
+    EXPECT_EQ(view.arrows, (std::vector{D::r, D::l}));
 }
 
 } // namespace
