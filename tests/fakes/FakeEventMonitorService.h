@@ -2,7 +2,7 @@
 
 #include "app/input/EventMonitorService.h"
 
-#include <algorithm>
+#include <vector>
 
 namespace zentrivo::test {
 
@@ -19,18 +19,18 @@ public:
     };
 
     std::optional<Token> addGlobalMonitor(EventMask mask, GlobalHandler handler) override {
-        monitors.push_back({nextToken, mask, std::move(handler), nullptr});
-        return nextToken++;
+        monitors.push_back({++lastToken, mask, std::move(handler), nullptr});
+        return lastToken;
     }
     std::optional<Token> addLocalMonitor(EventMask mask, LocalHandler handler) override {
-        monitors.push_back({nextToken, mask, nullptr, std::move(handler)});
-        return nextToken++;
+        monitors.push_back({++lastToken, mask, nullptr, std::move(handler)});
+        return lastToken;
     }
     void removeMonitor(Token token) override {
         std::erase_if(monitors, [token](const Monitor& m) { return m.token == token; });
     }
 
-    /// Delivers to the matching global monitors (none: an event that could not be decoded).
+    /// Delivers to the matching global monitors (no event: one that could not be decoded).
     void send(EventType type, const InputEvent* event) {
         for (const auto& monitor : std::vector(monitors)) // handlers may add or remove monitors
             if (monitor.global && (monitor.mask & maskOf(type)))
@@ -46,15 +46,11 @@ public:
                 current = monitor.local(*current);
         return current;
     }
-    /// Installed monitors whose mask is exactly `mask`.
-    auto countWithMask(EventMask mask) const {
-        return std::ranges::count(monitors, mask, &Monitor::mask);
-    }
 
     std::vector<Monitor> monitors;
 
 private:
-    Token nextToken = 1;
+    Token lastToken = 0;
 };
 
 } // namespace zentrivo::test

@@ -2,48 +2,45 @@
 
 #include "app/input/EventTapService.h"
 
+#include <algorithm>
 #include <optional>
+#include <vector>
 
 namespace zentrivo::test {
 
-class FakeEventTapService;
+/// The main loop for taps that deliver by themselves: a fake tap only remembers its loop.
+class FakeRunLoop final : public RunLoop {
+public:
+    SourceId addSource(int, ReadyHandler) override { return 0; }
+    void removeSource(SourceId) override {}
+};
 
-/// A tap that hands what the test delivers through a pipe, so that its callback runs on whichever
-/// loop serves it, as a device tap's would. Only events of its mask pass.
+/// A tap whose `deliver` runs the callback at once, as its serving loop would; a tap on no loop or
+/// disabled delivers nothing, and only events of its mask pass.
 class FakeEventTap final : public EventTap {
 public:
-    FakeEventTap(FakeEventTapService& service, EventMask mask, EventTapService::Callback callback);
-    ~FakeEventTap() override;
-
-    void addToRunLoop(RunLoop& runLoop) override {
-        source = runLoop.addSource(pipeFds[0], [this] { serve(); });
-        loop = &runLoop;
+    FakeEventTap(std::vector<FakeEventTap*>& live, EventMask mask, EventTapService::Callback call)
+        : mask(mask), live(live), callback(std::move(call)) {
+        live.push_back(this);
     }
-    void removeFromRunLoop(RunLoop& runLoop) override {
-        runLoop.removeSource(source);
-        loop = nullptr;
-    }
-    void setEnabled(bool) override {} // the listener disables a tap only to drop it
+    ~FakeEventTap() override { std::erase(live, this); }
+    void addToRunLoop(RunLoop& runLoop) override { loop = &runLoop; }
+    void removeFromRunLoop(RunLoop&) override { loop = nullptr; }
+    void setEnabled(bool on) override { enabled = on; }
 
-    /// Queues an event (none: one the device could not decode) or a notice for the serving loop;
-    /// callable from any thread.
-    void deliver(std::optional<InputEvent> event, TapNotice notice = TapNotice::event);
-    void noticeDisabled() { deliver(std::nullopt, TapNotice::disabledBySystem); }
+    /// An event (none: one the device could not decode) or a notice.
+    void deliver(std::optional<InputEvent> event, TapNotice notice = TapNotice::event) {
+        if (loop && enabled && (!event || (mask & maskOf(event->type))))
+            callback(notice, event ? &*event : nullptr);
+    }
 
     const EventMask mask;
+    RunLoop* loop = nullptr;
+    bool enabled = true;
 
 private:
-    struct Pending {
-        std::optional<InputEvent> event;
-        TapNotice notice;
-    };
-    void serve();
-
-    FakeEventTapService& service;
+    std::vector<FakeEventTap*>& live;
     EventTapService::Callback callback;
-    int pipeFds[2] = {-1, -1}; // carries `Pending*`s
-    RunLoop* loop = nullptr;
-    RunLoop::SourceId source = 0;
 };
 
 /// Makes `FakeEventTap`s; refuses while `permitted` is false, like a device the process may not
@@ -52,7 +49,7 @@ class FakeEventTapService final : public EventTapService {
 public:
     std::unique_ptr<EventTap> createTap(EventMask mask, Callback callback) override {
         ++createAttempts;
-        return permitted ? std::make_unique<FakeEventTap>(*this, mask, std::move(callback))
+        return permitted ? std::make_unique<FakeEventTap>(live, mask, std::move(callback))
                          : nullptr;
     }
     /// The newest tap still alive, or null.

@@ -3,13 +3,11 @@
 #include "app/input/HotKeyService.h"
 
 #include <algorithm>
-#include <set>
-#include <utility>
 #include <vector>
 
 namespace zentrivo::test {
 
-/// Hot keys in memory: records registrations, refuses the combinations listed in `taken`, and
+/// Hot keys in memory: records registrations, refuses the key code another program holds, and
 /// hands events to the installed handler.
 class FakeHotKeyService final : public HotKeyService {
 public:
@@ -21,7 +19,7 @@ public:
 
     std::optional<HotKeyRef> registerHotKey(std::uint32_t keyCode, std::uint32_t carbonModifiers,
                                             EventHotKeyID hotKeyId) override {
-        if (taken.count({keyCode, carbonModifiers}))
+        if (keyCode == refused)
             return std::nullopt;
         registered.push_back({++lastRef, keyCode, carbonModifiers, hotKeyId});
         return lastRef;
@@ -31,19 +29,19 @@ public:
     }
     void setEventHandler(Handler newHandler) override { handler = std::move(newHandler); }
 
-    /// Delivers an event the way the platform would; a missing handler leaves it unhandled.
+    /// Delivers an event the way the platform would; without a handler it goes unhandled.
     HotKeyEventResult send(std::optional<HotKeyEvent> event) {
         return handler ? handler(event ? &*event : nullptr) : HotKeyEventResult::notHandled;
     }
-    /// Presses or releases a registered key by its key code; not handled when none is registered.
-    HotKeyEventResult press(std::uint32_t keyCode, std::uint32_t kind = hotKeyEventKind::pressed) {
+    /// Presses (kind 5) or releases (kind 6) the key registered with `keyCode`.
+    HotKeyEventResult press(std::uint32_t keyCode, std::uint32_t kind = 5) {
         const auto it = std::ranges::find(registered, keyCode, &Registration::keyCode);
         return it == registered.end() ? HotKeyEventResult::notHandled
                                       : send(HotKeyEvent{kind, it->hotKeyId});
     }
 
     std::vector<Registration> registered;
-    std::set<std::pair<std::uint32_t, std::uint32_t>> taken;
+    std::optional<std::uint32_t> refused;
     Handler handler;
 
 private:

@@ -13,7 +13,7 @@ using namespace std::chrono_literals;
 class Permission : public ::testing::Test {
 protected:
     /// A check whose completion adds `weight` to `completions`.
-    bool check(CloseBehavior behavior = CloseBehavior::closable, int weight = 1) {
+    bool check(CloseBehavior behavior, int weight = 1) {
         return auth->check("Zentrivo", std::nullopt, "Needed.", behavior,
                            [this, weight] { completions += weight; });
     }
@@ -27,17 +27,16 @@ protected:
     int completions = 0;
 };
 
-TEST_F(Permission, AlreadyTrustedAnswersTrueAndDoesNothingElse) {
+TEST_F(Permission, PollsEvery300msUntilGrantedThenClosesThePromptAndCompletesOnce) {
     access.trusted = true;
-    EXPECT_TRUE(check());
-    EXPECT_TRUE(windows.windows.empty());
-    EXPECT_EQ(queue.pendingCount(), 0u);
-}
+    EXPECT_TRUE(check(CloseBehavior::closable)); // and nothing else happens
+    EXPECT_EQ(std::pair(windows.windows.size(), queue.pendingCount()), std::pair(0ul, 0ul));
 
-TEST_F(Permission, PollsUntilGrantedAndCompletesTheFirstCheckOnce) {
-    EXPECT_FALSE(check());
+    access.trusted = false;
+    EXPECT_FALSE(check(CloseBehavior::closable));
     ASSERT_EQ(windows.windows.size(), 1u);
     auto& window = windows.windows[0];
+    EXPECT_EQ(window.content.message, "Needed.");
     window.shown = false; // the user closed it; polling goes on
     queue.advance(900ms);
     EXPECT_FALSE(check(CloseBehavior::notClosable, 10)); // its completion is not kept
@@ -45,38 +44,30 @@ TEST_F(Permission, PollsUntilGrantedAndCompletesTheFirstCheckOnce) {
     EXPECT_TRUE(window.shown);
     EXPECT_EQ(queue.pendingCount(), 1u); // one polling loop
     access.trusted = true;
-    queue.advance(299ms); // the next poll is due 300 ms after the last
-    EXPECT_TRUE(auth->hasWindow());
+    queue.advance(299ms); // the next poll is due 0.3 s after the last
+    EXPECT_EQ(std::pair(completions, window.destroyed), std::pair(0, false));
     queue.advance(1ms);
-    EXPECT_EQ(completions, 1);
-    EXPECT_TRUE(window.destroyed);
+    EXPECT_EQ(std::pair(completions, window.destroyed), std::pair(1, true));
     EXPECT_EQ(queue.pendingCount(), 0u); // polling ended
 }
 
-TEST_F(Permission, CompletionMayDestroyTheChecker) {
-    EXPECT_FALSE(auth->check(std::nullopt, std::nullopt, "m", CloseBehavior::closable, [this] {
-        auth.reset();
-        ++completions;
-    }));
-    access.trusted = true;
-    queue.advance(300ms);
-    EXPECT_EQ(completions, 1);
-}
-
-TEST_F(Permission, CloseBehaviourAndQuitReachTheWindowAndDestructionEndsThePromptAndItsPolling) {
+TEST_F(Permission, CloseBehaviourAndQuitReachTheWindowAndAReplacedCheckerStopsPolling) {
     for (const auto behavior :
          {CloseBehavior::notClosable, CloseBehavior::closable, CloseBehavior::closeWillQuit}) {
         auth = std::make_unique<AccessibilityAuth>(access, windows, queue, process);
-        check(behavior);
+        auth->check(std::nullopt, std::nullopt, "m", behavior, [this] {
+            auth.reset(); // the completion may destroy the checker
+            ++completions;
+        });
         EXPECT_EQ(windows.windows.back().content.closeBehavior, behavior);
     }
-    EXPECT_TRUE(windows.windows[0].destroyed);
-    access.trusted = true;
-    queue.advance(300ms);
-    EXPECT_EQ(completions, 1); // only the last checker was still polling
+    EXPECT_TRUE(windows.windows[0].destroyed && windows.windows[1].destroyed);
     EXPECT_TRUE(process.statuses.empty());
     windows.windows.back().quit();
     EXPECT_EQ(process.statuses, std::vector{0});
+    access.trusted = true;
+    queue.advance(300ms);
+    EXPECT_EQ(completions, 1); // only the last checker was still polling
 }
 
 } // namespace

@@ -9,6 +9,7 @@ namespace zentrivo {
 namespace {
 
 using Log = std::vector<std::int64_t>;
+constexpr std::uint32_t zntr = 0x5A4E5452, pressed = 5, released = 6;
 
 class HotKeys : public ::testing::Test {
 protected:
@@ -23,51 +24,42 @@ protected:
     Log log; // key codes pressed, negated when released
 };
 
-TEST_F(HotKeys, IdsRiseUnderTheSignatureThroughRefusalsAndUnregisterAll) {
-    service.taken.insert({123, 0});
-    add(123); // refused: it consumes id 1 and records nothing
-    add(124);
-    ASSERT_EQ(service.registered.size(), 1u);
-    EXPECT_EQ(service.registered[0].hotKeyId, (EventHotKeyID{0x5A4E5452, 2}));
+TEST_F(HotKeys, EveryAttemptTakesAnIdAndOnlyFreeKeysThatFitIn32BitsRegister) {
+    service.refused = 123;
+    add(123); // 1: held by another program
+    add(-1);  // 2
+    add(1, std::int64_t{1} << 32);
+    add(0, 0xFFFFFFFF);
+    add(124); // 5
+    ASSERT_EQ(service.registered.size(), 2u);
+    EXPECT_EQ(service.registered[0].hotKeyId, (EventHotKeyID{zntr, 4}));
+    EXPECT_EQ(service.registered[1].hotKeyId, (EventHotKeyID{zntr, 5}));
     EXPECT_EQ(service.press(124), HotKeyEventResult::handled);
-    service.press(124, hotKeyEventKind::released);
+    EXPECT_EQ(service.press(124, released), HotKeyEventResult::handled);
     EXPECT_EQ(log, (Log{124, -124}));
 
     registry.unregisterAll();
     EXPECT_TRUE(service.registered.empty());
     add(125);
-    EXPECT_EQ(service.registered.at(0).hotKeyId.id, 3u);
+    EXPECT_EQ(service.registered.at(0).hotKeyId, (EventHotKeyID{zntr, 6}));
     EXPECT_EQ(service.press(125), HotKeyEventResult::handled); // the handler stayed
 }
 
-TEST_F(HotKeys, OutOfRangeShortcutIsRefusedWithoutReachingTheSystem) {
-    add(-1);
-    add(1, std::int64_t{1} << 32);
-    EXPECT_TRUE(service.registered.empty());
-    EXPECT_EQ(registry.lastHotKeyId(), 2u);
-}
-
-TEST_F(HotKeys, EventsThatAreNotOursAreNotConsumed) {
-    add(123);
-    const auto ours = service.registered[0].hotKeyId;
-    const std::uint32_t pressed = hotKeyEventKind::pressed;
-    for (const auto& event :
-         {std::optional<HotKeyEvent>{}, std::optional(HotKeyEvent{pressed, {}}),
-          std::optional(HotKeyEvent{pressed, EventHotKeyID{0x41424344, ours.id}}),
-          std::optional(HotKeyEvent{pressed, EventHotKeyID{ours.signature, 99}}),
-          std::optional(HotKeyEvent{7, ours})})
-        EXPECT_EQ(service.send(event), HotKeyEventResult::notHandled);
-    EXPECT_TRUE(log.empty());
-}
-
-TEST_F(HotKeys, CallbackMayUnregisterEverything) {
+TEST_F(HotKeys, OnlyOurOwnPressesAndReleasesAreConsumedAndACallbackMayUnregisterAll) {
     registry.registerShortcut(
         {123, 0},
         [this](const Shortcut& s) { registry.unregisterAll(), log.push_back(s.carbonKeyCode); },
         {});
-    EXPECT_EQ(service.press(123), HotKeyEventResult::handled);
+    const EventHotKeyID ours{zntr, 1};
+    for (const auto& event : {std::optional<HotKeyEvent>{}, std::optional(HotKeyEvent{pressed, {}}),
+                              std::optional(HotKeyEvent{pressed, EventHotKeyID{0x41424344, 1}}),
+                              std::optional(HotKeyEvent{pressed, EventHotKeyID{zntr, 2}}),
+                              std::optional(HotKeyEvent{7, ours})})
+        EXPECT_EQ(service.send(event), HotKeyEventResult::notHandled);
+    EXPECT_TRUE(log.empty());
+    EXPECT_EQ(service.send(HotKeyEvent{pressed, ours}), HotKeyEventResult::handled);
     EXPECT_EQ(log, Log{123});
-    EXPECT_TRUE(registry.hotKeys().empty());
+    EXPECT_TRUE(service.registered.empty());
 }
 
 TEST(HotKeyRegistry, DestructionUnregistersAndRemovesTheHandler) {
@@ -102,7 +94,7 @@ TEST_F(HotKeys, ArrowKeysTakeTheChosenSetWithTranslatedModifiersAndReportDirecti
             registered.push_back(key.keyCode);
             EXPECT_EQ(key.carbonModifiers, carbonModifiers);
             service.press(key.keyCode);
-            service.press(key.keyCode, hotKeyEventKind::released);
+            service.press(key.keyCode, released);
         }
         EXPECT_EQ(registered, keyCodes);
         using enum Directional; // left, right, up, down

@@ -10,17 +10,14 @@ namespace {
 using Calls = std::vector<std::string>;
 enum : std::uint32_t { began = 1, moved = 2, still = 4, ended = 8 };
 
-/// A 128 × 64 point surface: positions that are whole points stay exact through normalisation.
+/// A 128 × 64 point surface: positions that are whole or half points stay exact when normalised.
 Touch touch(std::uint64_t id, std::uint32_t phase, double x = 0, double y = 20) {
     return Touch{id, phase, x / 128, y / 64, 128, 64};
 }
 
 class RestToOne : public ::testing::Test, public RestToOneDelegate {
 protected:
-    RestToOne() {
-        touches.set(3);
-        recognizer.delegate = this;
-    }
+    RestToOne() { recognizer.delegate = this; }
     void restToOneBegan(std::optional<float> at) override { calls.push_back(at ? "at" : "began"); }
     void restToOneEnded(bool perform) override { calls.push_back(perform ? "ended" : "cancelled"); }
 
@@ -41,6 +38,21 @@ protected:
         feed(liftAt, lifting);
         feed(lastAt, {touch(count, moved, 20.0 * count)});
     }
+    /// Three fingers rest; at the lift of two the third has slid by (dx, dy).
+    void slide(double dx, double dy) {
+        feed(0, {touch(1, still, 10), touch(2, still, 20), touch(3, still, 60, 2)});
+        feed(0.25, {touch(1, ended, 10), touch(2, ended, 20), touch(3, still, 60 + dx, 2 + dy)});
+        feed(0.3, {touch(3, moved, 60 + dx, 2 + dy)});
+    }
+    /// After a gesture with the setting at `touches`: a frame that is one lifted finger (16 × the
+    /// touching weight), then a lift down to one finger.
+    void oddSetting(std::int64_t touches) {
+        this->touches.set(touches);
+        gesture(0, 0.25, 0.3);
+        feed(1, {touch(1, ended)});
+        feed(1.1, {touch(1, ended), touch(2, still)});
+        feed(1.2, {touch(2, moved)});
+    }
 
     test::FakeDefaultsDatabase db;
     IntDefault touches{db, "restToOneTouches"};
@@ -48,64 +60,46 @@ protected:
     Calls calls;
 };
 
-TEST_F(RestToOne, LiftingOneByOneAndSteeringBeginsOnceUntilASecondFingerEndsIt) {
-    feed(0, {touch(1, still, 20), touch(2, still, 40), touch(3, still, 60)});
-    feed(0.25, {touch(1, ended, 20), touch(2, still, 40), touch(3, still, 60)});
-    feed(0.3, {touch(2, ended, 40), touch(3, still, 60)});
-    for (double t = 0.35; t < 2; t += 0.25)
-        feed(t, {touch(3, moved, 60)}); // steering changes nothing, however long
-    feed(2, {touch(3, moved, 60), touch(4, began, 90)});
-    feed(2.1, {touch(3, ended), touch(4, ended)}); // the lifts that follow report nothing more
-    EXPECT_EQ(calls, (Calls{"began", "ended"}));
-}
-
-TEST_F(RestToOne, TimingWindowsSlideToleranceAndTheOneFingerSetting) {
-    const auto slide = [&](double dx, double dy) {
-        feed(0, {touch(1, still, 10), touch(2, still, 20), touch(3, still, 60, 2)});
-        feed(0.25, {touch(1, ended, 10), touch(2, ended, 20), touch(3, still, 60 + dx, 2 + dy)});
-        feed(0.3, {touch(3, moved, 60 + dx, 2 + dy)});
-    };
+TEST_F(RestToOne, FingerCountsDistancesAndTimings) {
+    const Calls none, begins{"began"}, beginsAndEnds{"began", "ended"};
     // The last finger must follow the first lift within 0.4 s (0.9 - 0.5 is exactly 0.4 in binary
     // floating point too); three resting fingers count only 0.4 s after a fourth was last seen;
     // a resting finger may slide 50 points on each axis, no more; one finger never triggers.
-    const std::tuple<const char*, std::function<void()>, bool> cases[] = {
-        {"lift window", [&] { gesture(0, 0.5, 0.9); }, true},
-        {"beyond the lift window", [&] { gesture(0, 0.5, 0.95); }, false},
-        {"settling", [&] { gesture(0.25, 0.5, 0.5, 4), gesture(0.875, 1, 1.1); }, false},
-        {"settled", [&] { gesture(0.25, 0.5, 0.5, 4), gesture(0.9, 1, 1.1); }, true},
-        {"slid 50, 50", [&] { slide(50, 50); }, true},
-        {"slid 60 right", [&] { slide(60, 0); }, false},
-        {"slid 60 left", [&] { slide(-60, 0); }, false},
-        {"slid 60 up", [&] { slide(0, 60); }, false},
+    const std::tuple<const char*, std::function<void()>, Calls> cases[] = {
+        {"lifted one by one, steered, a second finger ends it",
+         [&] {
+             feed(0, {touch(1, still, 20), touch(2, still, 40), touch(3, still, 60)});
+             feed(0.25, {touch(1, ended, 20), touch(2, still, 40), touch(3, still, 60)});
+             feed(0.3, {touch(2, ended, 40), touch(3, still, 60)});
+             for (double t = 0.35; t < 2; t += 0.25)
+                 feed(t, {touch(3, moved, 60)});
+             feed(2, {touch(3, moved, 60), touch(4, began, 90)});
+             feed(2.1, {touch(3, ended), touch(4, ended)}); // nothing more to report
+         },
+         beginsAndEnds},
+        {"the last finger's lift ends it",
+         [&] { gesture(0, 0.25, 0.3), feed(0.5, {touch(3, ended)}); }, beginsAndEnds},
+        {"lift window", [&] { gesture(0, 0.5, 0.9); }, begins},
+        {"beyond the lift window", [&] { gesture(0, 0.5, 0.90625); }, none},
+        {"settling", [&] { gesture(0.25, 0.5, 0.5, 4), gesture(0.875, 1, 1.1); }, none},
+        {"settled", [&] { gesture(0.25, 0.5, 0.5, 4), gesture(0.9, 1, 1.1); }, begins},
+        {"slid 50, 50", [&] { slide(50, 50); }, begins},
+        {"slid 50.5 right", [&] { slide(50.5, 0); }, none},
+        {"slid 50.5 left", [&] { slide(-50.5, 0); }, none},
+        {"slid 50.5 up", [&] { slide(0, 50.5); }, none},
         {"one finger setting",
-         [&] { touches.set(1), feed(0, {touch(1, still)}), gesture(1, 1.5, 2, 2); }, false},
+         [&] { touches.set(1), feed(0, {touch(1, still)}), gesture(1, 1.5, 2, 2); }, none},
+        {"16 fingers", [&] { oddSetting(16); }, none},
+        {"a huge negative count", [&] { oddSetting(INT64_MIN); }, none},
     };
-    for (const auto& [what, steps, begins] : cases) {
+    for (const auto& [what, steps, expected] : cases) {
         SCOPED_TRACE(what);
-        touches.set(3);
+        touches.set(3); // read at every event: the same recognizer follows each row's setting
         recognizer.reset();
         calls.clear();
         steps();
-        EXPECT_EQ(calls, begins ? Calls{"began"} : Calls{});
+        EXPECT_EQ(calls, expected);
     }
-}
-
-TEST_F(RestToOne, SettingIsReadAtEveryEventAndOddValuesMatchNothing) {
-    for (const std::int64_t value : {0L, -1L, 16L, INT64_MIN}) {
-        SCOPED_TRACE(value);
-        touches.set(value);
-        recognizer.reset();
-        gesture(0, 0.25, 0.3);
-        feed(1, {touch(1, ended)}); // 16 × the touching weight is one lifted finger's
-        feed(1.1, {touch(1, ended), touch(2, still)});
-        feed(1.2, {touch(2, moved)});
-        EXPECT_TRUE(calls.empty());
-    }
-    touches.set(3); // back to three, the same recognizer works at once
-    recognizer.reset();
-    gesture(10, 10.25, 10.3);
-    feed(10.5, {touch(3, ended)}); // and the last finger's lift ends it
-    EXPECT_EQ(calls, (Calls{"began", "ended"}));
 }
 
 } // namespace
