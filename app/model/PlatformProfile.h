@@ -37,22 +37,4 @@ public:
     virtual std::vector<InstalledApp> builtInApplications(const SystemInfo&) const { return {}; }
 };
 
-/// The macOS identifiers: Finder on top, Messages left, Mail right, Safari bottom.
-class MacPlatformProfile final : public PlatformProfile {
-public:
-    ReticleSpec defaultMainSpec() const override;
-    std::string fileManagerId() const override { return "com.apple.finder"; }
-    std::string selfBundleId() const override { return "com.tovelane.Zentrivo"; }
-    std::string applicationBundleExtension() const override { return "app"; }
-    /// The Finder lives outside the application folders, and from macOS 13 on so does Safari.
-    std::vector<InstalledApp> builtInApplications(const SystemInfo& system) const override {
-        std::vector<InstalledApp> apps{
-            {"Finder", "com.apple.finder", "/System/Library/CoreServices/Finder.app"}};
-        if (system.isAtLeast(13, 0))
-            apps.push_back({"Safari", "com.apple.Safari",
-                            "/System/Cryptexes/App/System/Applications/Safari.app"});
-        return apps;
-    }
-};
-
 } // namespace zentrivo

@@ -4,16 +4,6 @@
 
 namespace zentrivo {
 
-ReticleSpec MacPlatformProfile::defaultMainSpec() const {
-    ReticleSpec spec;
-    spec.id = 0;
-    spec.t = Action{"com.apple.finder", ActionType::app};
-    spec.l = Action{"com.apple.MobileSMS", ActionType::app};
-    spec.r = Action{"com.apple.mail", ActionType::app};
-    spec.b = Action{"com.apple.Safari", ActionType::app};
-    return spec;
-}
-
 ReticleSpec ReticleSpecModel::defaultFarSpec() {
     ReticleSpec spec;
     spec.id = 1;

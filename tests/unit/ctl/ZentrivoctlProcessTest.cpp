@@ -11,10 +11,10 @@ namespace {
 
 TEST(ZentrivoctlProcess, AWriteLandsInTheDatabaseTheProgramReads) {
     test::TemporaryDirectory home;
-    ::setenv("HOME", home.path().c_str(), 1);
-    ::setenv("XDG_CONFIG_HOME", (home / "config").c_str(), 1);
-    FILE* process = ::popen(
-        ZENTRIVOCTL_PATH " defaults write lastCloudSync -date 2024-05-01T12:00:00Z 2>&1", "r");
+    const std::string command =
+        "HOME=" + home.path().string() + " XDG_CONFIG_HOME=" + (home / "config").string() +
+        " " ZENTRIVOCTL_PATH " defaults write lastCloudSync -date 2024-05-01T12:00:00Z 2>&1";
+    FILE* process = ::popen(command.c_str(), "r");
     ASSERT_NE(process, nullptr);
     char output[256] = "";
     const bool printed = std::fgets(output, sizeof output, process) != nullptr;
