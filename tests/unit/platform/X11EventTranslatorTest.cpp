@@ -10,49 +10,35 @@
 namespace zentrivo::platform {
 namespace {
 
-TEST(X11Conversions, modifierStatesMapToTheDeviceIndependentFlags) {
-    const std::pair<unsigned int, std::uint64_t> table[] = {
-        {0, 0},
+TEST(X11Conversions, modifierStatesAndButtonsMapToTheDeviceIndependentFlagsAndNumbers) {
+    // Num Lock (Mod2), Mod3, AltGr (Mod5) and pointer buttons have no counterpart.
+    const std::pair<unsigned int, std::uint64_t> flags[] = {
         {ShiftMask, 0x20000},
         {LockMask, 0x10000},
         {ControlMask, 0x40000},
         {Mod1Mask | Mod4Mask, 0x180000},
-        // Num Lock (Mod2), Mod3, AltGr (Mod5) and pointer buttons have no counterpart.
-        {Mod2Mask | Mod3Mask | Mod5Mask | Button1Mask | Mod4Mask, 0x100000},
-    };
-    for (const auto& [xState, flags] : table) {
-        SCOPED_TRACE(xState);
-        EXPECT_EQ(X11EventTranslator::appKitFlags(xState), flags);
-    }
-}
-
-TEST(X11Conversions, buttonNumbersSkipTheScrollButtons) {
+        {Mod2Mask | Mod3Mask | Mod5Mask | Button1Mask | Mod4Mask, 0x100000}};
+    for (const auto& [xState, flag] : flags)
+        EXPECT_EQ(X11EventTranslator::appKitFlags(xState), flag) << xState;
     // X buttons 0 to 10: 4 to 7 scroll, 0 and 10 do not exist.
     const std::optional<std::int64_t> none,
-        expected[] = {none, 0, 2, 1, none, none, none, none, 3, 4, none};
-    for (int xButton = 0; xButton <= 10; ++xButton) {
-        SCOPED_TRACE(xButton);
-        EXPECT_EQ(X11EventTranslator::buttonNumber(xButton), expected[xButton]);
-    }
+        numbers[] = {none, 0, 2, 1, none, none, none, none, 3, 4, none};
+    for (int xButton = 0; xButton <= 10; ++xButton)
+        EXPECT_EQ(X11EventTranslator::buttonNumber(xButton), numbers[xButton]) << xButton;
 }
 
 TEST(X11Conversions, pointsConvertBetweenX11AndYUpBothWays) {
-    const struct {
-        const char* what;
-        PrimaryScreen screen;
-        X11Point x11;
-        Point yUp;
-    } table[] = {
+    const std::tuple<const char*, PrimaryScreen, X11Point, Point> table[] = {
         {"top-left pixel", {0, 0, 1280, 800}, {0, 0}, {0, 800}},
         {"bottom row", {0, 0, 1280, 800}, {0, 799}, {0, 1}},
         {"left of a primary placed right", {1920, 0, 1280, 800}, {100, 10}, {-1820, 790}},
         {"below a primary placed lower", {0, 360, 1920, 1080}, {2000, 1500}, {2000, -60}},
         {"fractions", {0, 0, 100, 100}, {10.5, 20.25}, {10.5, 79.75}},
     };
-    for (const auto& row : table) {
-        SCOPED_TRACE(row.what);
-        EXPECT_EQ(row.screen.toYUp(row.x11), row.yUp);
-        EXPECT_EQ(row.screen.toX11(row.yUp), row.x11);
+    for (const auto& [what, screen, x11, yUp] : table) {
+        SCOPED_TRACE(what);
+        EXPECT_EQ(screen.toYUp(x11), yUp);
+        EXPECT_EQ(screen.toX11(yUp), x11);
     }
 }
 
