@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cfloat>
 #include <climits>
 #include <cmath>
@@ -14,6 +15,7 @@
 #include <pwd.h>
 #include <sqlite3.h>
 #include <system_error>
+#include <thread>
 #include <unistd.h>
 
 namespace zentrivo::platform {
@@ -263,6 +265,24 @@ int SqliteDefaultsDatabase::openAndCheck(bool create, std::string& detail) const
     return SQLITE_OK;
 }
 
+int SqliteDefaultsDatabase::openWaitingOutOthers(bool create, std::string& detail) const {
+    // Some steps of opening (switching to WAL above all) report a busy database at once instead
+    // of calling the busy handler, so a second process creating or opening the file at the same
+    // moment has to be waited out here, as long as any writer would be.
+    using namespace std::chrono;
+    const auto deadline = steady_clock::now() + milliseconds(busyTimeoutMillis);
+    auto pause = milliseconds(1);
+    for (;;) {
+        const int rc = openAndCheck(create, detail);
+        const bool busy = primary(rc) == SQLITE_BUSY || primary(rc) == SQLITE_LOCKED;
+        if (!busy || steady_clock::now() >= deadline)
+            return rc;
+        close();
+        std::this_thread::sleep_for(pause);
+        pause = std::min(pause * 2, milliseconds(50));
+    }
+}
+
 int SqliteDefaultsDatabase::firstText(const char* query, std::string& text) const {
     sqlite3_stmt* statement = nullptr;
     int rc = sqlite3_prepare_v2(db, query, -1, &statement, nullptr);
@@ -313,7 +333,7 @@ bool SqliteDefaultsDatabase::ensureOpen(Access access) const {
         }
     }
     std::string detail;
-    int rc = openAndCheck(!exists, detail);
+    int rc = openWaitingOutOthers(!exists, detail);
     if (rc == SQLITE_OK)
         return true;
     close();
@@ -321,7 +341,7 @@ bool SqliteDefaultsDatabase::ensureOpen(Access access) const {
         moveAside(detail);
         if (unusable || access == Access::read)
             return false;
-        rc = openAndCheck(true, detail);
+        rc = openWaitingOutOthers(true, detail);
         if (rc == SQLITE_OK)
             return true;
         close();

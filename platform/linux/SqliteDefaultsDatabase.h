@@ -45,6 +45,8 @@ private:
     bool ensureOpen(Access access) const;
     /// Opens, configures and checks the file; returns the SQLite result of the first failure.
     int openAndCheck(bool create, std::string& detail) const;
+    /// `openAndCheck`, tried again while another process keeps the file busy.
+    int openWaitingOutOthers(bool create, std::string& detail) const;
     /// Runs `query` and keeps the first column of its first row (empty without rows).
     int firstText(const char* query, std::string& text) const;
     int prepareStatements() const;
