@@ -43,7 +43,7 @@ TEST(ReticleSpecJson, EveryPositionKeepsItsKeyBothWays) {
 }
 
 TEST(ReticleSpecJson, DecodingFailsWholeRecordOrTreatsNullAsEmpty) {
-    const std::pair<const char*, bool> cases[] = {
+    const std::pair<std::string, bool> cases[] = {
         {R"({"id":0,"tr":null})", true},
         {R"({"id":0,"zz":{"bogus":1},"t":{"stringValue":"a","type":0,"extra":1}})", true},
         {R"({"tr":{"stringValue":"a","type":0}})", false},
@@ -54,9 +54,13 @@ TEST(ReticleSpecJson, DecodingFailsWholeRecordOrTreatsNullAsEmpty) {
         {R"({"id":0,"t":{"stringValue":3,"type":0}})", false},
         {R"({"id":0,"t":{"stringValue":"a"}})", false},
         {"not json", false},
+        {R"({"id":)", false},
+        {std::string(100000, '[') + std::string(100000, ']'), false},
+        {R"({"id":1e999})", false},
+        {"{\"id\":0,\"t\":{\"stringValue\":\"caf\xE9\",\"type\":0}}", false}, // not UTF-8
     };
     for (const auto& [text, decodes] : cases) {
-        SCOPED_TRACE(text);
+        SCOPED_TRACE(text.substr(0, 40));
         const auto spec = ReticleSpec::fromJsonString(text);
         EXPECT_EQ(spec.has_value(), decodes);
         EXPECT_FALSE(spec && spec->tr) << "a null slot is empty";

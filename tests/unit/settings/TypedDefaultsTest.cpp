@@ -90,62 +90,40 @@ TEST(SettingKeys, EveryKeyHasItsNameKindAndFallback) {
 
 TEST(StoredValues, ReadAsTheirNumberOrElseAsUnset) {
     constexpr double nan = std::numeric_limits<double>::quiet_NaN();
-    // A stored value, and what an int setting with fallback 25, a bool setting and a float
-    // setting with fallback 200 read from it.
-    const std::tuple<const char*, PropertyValue, I, bool, float> cases[] = {
-        {"true", true, 1, true, 1},
-        {"integer", I{7}, 7, true, 7},
-        {"float", 3.9f, 3, true, 3.9f},
-        {"numeric text", std::string("42"), 42, true, 42},
-        {"blanks around", std::string(" 2.5 "), 2, true, 2.5},
-        {"YES", std::string("YES"), 25, true, 200},
-        {"no", std::string("no"), 25, false, 200},
-        {"trailing letters", std::string("12abc"), 25, false, 200},
-        {"full 64 bits", std::string("9223372036854775807"), INT64_MAX, true, 9.223372e18f},
-        {"data", Data{{1, 2}}, 25, false, 200},
-        {"a date", Date(Date::duration(1e9)), 25, false, 200},
-        {"float NaN", static_cast<float>(nan), 25, false, 200},
-        {"double NaN", nan, 25, false, 200},
-        {"minus infinity", -std::numeric_limits<float>::infinity(), 25, false, 200},
-        {"beyond the float range", 1e300, INT64_MAX, true, 200},
-        {"text beyond the float range", std::string("1e300"), INT64_MAX, true, 200},
+    // A stored value, and what it reads as: an int with fallback 25, a bool, a float with
+    // fallback 200, a folder label (raw; fallback 2, acronym) and an optional bool (raw).
+    const std::tuple<const char*, PropertyValue, I, bool, float, int, int> cases[] = {
+        {"true", true, 1, true, 1, 1, 1},
+        {"0", I{0}, 25, false, 200, 2, 0},
+        {"2", I{2}, 2, true, 2, 2, 2},
+        {"3", I{3}, 3, true, 3, 3, 0},
+        {"4", I{4}, 4, true, 4, 2, 0},
+        {"-1", I{-1}, -1, true, -1, 2, 0},
+        {"float", 3.9f, 3, true, 3.9f, 3, 0},
+        {"numeric text", std::string("42"), 42, true, 42, 2, 0},
+        {"blanks around", std::string(" 2.5 "), 2, true, 2.5, 2, 2},
+        {"YES", std::string("YES"), 25, true, 200, 2, 0},
+        {"no", std::string("no"), 25, false, 200, 2, 0},
+        {"trailing letters", std::string("12abc"), 25, false, 200, 2, 0},
+        {"full 64 bits", std::string("9223372036854775807"), INT64_MAX, true, 9.223372e18f, 2, 0},
+        {"data", Data{{1, 2}}, 25, false, 200, 2, 0},
+        {"a date", Date(Date::duration(1e9)), 25, false, 200, 2, 0},
+        {"float NaN", static_cast<float>(nan), 25, false, 200, 2, 0},
+        {"double NaN", nan, 25, false, 200, 2, 0},
+        {"minus infinity", -std::numeric_limits<float>::infinity(), 25, false, 200, 2, 0},
+        {"beyond the float range", 1e300, INT64_MAX, true, 200, 2, 0},
+        {"text beyond the float range", std::string("1e300"), INT64_MAX, true, 200, 2, 0},
     };
-    for (const auto& [name, stored, asInt, asBool, asFloat] : cases) {
+    for (const auto& [name, stored, asInt, asBool, asFloat, label, choice] : cases) {
         SCOPED_TRACE(name);
         FakeDefaultsDatabase db;
         db.values["k"] = stored;
         EXPECT_EQ(IntDefault(db, "k", 25).value(), asInt);
         EXPECT_EQ(BoolDefault(db, "k").value(), asBool);
         EXPECT_FLOAT_EQ(FloatDefault(db, "k", 200.0f).value(), asFloat);
+        EXPECT_EQ(static_cast<int>(IntEnumDefault(db, "k", FolderLabel::acronym).value()), label);
+        EXPECT_EQ(static_cast<int>(OptionalBoolDefault(db, "k").value()), choice);
     }
-}
-
-TEST(StoredValues, RawValuesOutsideTheEnumReadAsTheFallback) {
-    const std::tuple<PropertyValue, FolderLabel, OptionalBool> cases[] = {
-        {I{0}, FolderLabel::acronym, OptionalBool::undefined},
-        {I{1}, FolderLabel::off, OptionalBool::userEnabled},
-        {I{2}, FolderLabel::acronym, OptionalBool::userDisabled},
-        {I{3}, FolderLabel::truncatedName, OptionalBool::undefined},
-        {I{4}, FolderLabel::acronym, OptionalBool::undefined},
-        {I{-1}, FolderLabel::acronym, OptionalBool::undefined},
-        {std::string("zz"), FolderLabel::acronym, OptionalBool::undefined},
-    };
-    for (const auto& [stored, label, optionalBool] : cases) {
-        SCOPED_TRACE(testing::PrintToString(stored));
-        FakeDefaultsDatabase db;
-        db.values["k"] = stored;
-        EXPECT_EQ(IntEnumDefault<FolderLabel>(db, "k", FolderLabel::acronym).value(), label);
-        EXPECT_EQ(OptionalBoolDefault(db, "k").value(), optionalBool);
-    }
-}
-
-TEST(IntDefault, AZeroWrittenHoldsUntilTheNextStartReadsTheFallback) {
-    FakeDefaultsDatabase db;
-    IntDefault area(db, "safeAreaSize", 25);
-    area.set(0);
-    EXPECT_EQ(area.value(), 0);
-    EXPECT_EQ(db.values["safeAreaSize"], PropertyValue{I{0}});
-    EXPECT_EQ(IntDefault(db, "safeAreaSize", 25).value(), 25);
 }
 
 // A slider that reports the same value again must cause no database traffic.
@@ -168,14 +146,16 @@ TEST(SettingsTraffic, WritingTheValueAlreadyHeldTouchesNoDatabase) {
     ColorDefault c(db, "c", Color{});
     for (int twice = 0; twice < 2; ++twice) {
         b.set(true), i.set(25), f.set(250.0f), s.set("12"), d.set(noon), o.set(false);
-        j.setTypedValue(*j.typedValue()),
-            c.set(R"({"red":1,"green":0,"blue":0,"alpha":1})"); // the same colour
+        j.setTypedValue(*j.typedValue());
+        c.set(R"({"red":1,"green":0,"blue":0,"alpha":1})"); // the same colour in other words
     }
     EXPECT_EQ(db.writes, 0);
     b.set(false), i.set(0), f.set(250.5f), s.set(std::nullopt), d.set(std::nullopt);
     o.set(std::nullopt), j.set("{}"), c.set(R"({"red":0,"green":1,"blue":0})");
     EXPECT_EQ(db.writes, 8);
     EXPECT_EQ(db.reads, 8) << "only creation reads";
+    EXPECT_EQ(i.value(), 0);
+    EXPECT_EQ(IntDefault(db, "i", 25).value(), 25) << "a stored 0 reads 25 at the next start";
 }
 
 TEST(DefaultLoad, MissingMembersFollowEachKindsRule) {
