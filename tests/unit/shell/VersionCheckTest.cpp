@@ -8,58 +8,37 @@
 namespace zentrivo {
 namespace {
 
-using test::FakeDefaultsDatabase;
-using test::RecordingLog;
-
 TEST(VersionCheckTest, OnlyAStoredBuildNumberSparesTheFirstRunSettings) {
-    const struct {
-        const char* label;
-        std::optional<PropertyValue> lastVersion;
-        bool firstRun;
-    } cases[] = {
-        {"absent", std::nullopt, true},
-        {"empty", PropertyValue(std::string("")), true},
-        {"abc", PropertyValue(std::string("abc")), true},
-        {"12a", PropertyValue(std::string("12a")), true},
-        {"sign alone", PropertyValue(std::string("-")), true},
-        {"out of range", PropertyValue(std::string("9223372036854775808")), true},
-        // A value of another kind is no build number either.
-        {"integer 28", PropertyValue(std::int64_t{28}), true},
-        {"+28", PropertyValue(std::string("+28")), false},
-        {"-3", PropertyValue(std::string("-3")), false},
-        {"lowest", PropertyValue(std::string("-9223372036854775808")), false},
+    // The stored lastVersion (none: missing), and whether this start is a first run.
+    const std::pair<const char*, bool> cases[] = {
+        {nullptr, true}, {"", true},    {"abc", true},
+        {"12a", true},   {"-", true},   {"9223372036854775808", true},
+        {"+28", false},  {"-3", false}, {"-9223372036854775808", false},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.label);
-        FakeDefaultsDatabase db;
-        if (c.lastVersion)
-            db.values["lastVersion"] = *c.lastVersion;
+    for (const auto& [lastVersion, firstRun] : cases) {
+        SCOPED_TRACE(lastVersion ? lastVersion : "missing");
+        test::FakeDefaultsDatabase db;
+        if (lastVersion)
+            db.values["lastVersion"] = std::string(lastVersion);
         // A user who once chose Control+Shift keeps that choice across upgrades.
-        db.values["reticleFlags"] = PropertyValue(std::int64_t{0x60000});
+        db.values["reticleFlags"] = std::int64_t{0x60000};
         Defaults defaults(db);
-        RecordingLog log;
-
-        EXPECT_EQ(VersionCheck(defaults, log).checkVersion("41"), c.firstRun);
-
-        EXPECT_EQ(std::get<std::int64_t>(db.values.at("reticleFlags")),
-                  c.firstRun ? 0x180000 : 0x60000);
-        EXPECT_EQ(db.values.count("reticleDisplayMinDist"), c.firstRun ? 1u : 0u);
-        if (c.firstRun) {
-            EXPECT_FLOAT_EQ(defaults.reticleDisplayMinDist.value(), 5.0f);
-        }
-        EXPECT_EQ(log.lines.size(), c.firstRun ? 1u : 0u);
-        ASSERT_TRUE(db.values.count("lastVersion"));
-        EXPECT_EQ(std::get<std::string>(db.values.at("lastVersion")), "41");
+        test::RecordingLog log;
+        EXPECT_EQ(VersionCheck(defaults, log).checkVersion("41"), firstRun);
+        EXPECT_EQ(db.values["reticleFlags"],
+                  PropertyValue(std::int64_t{firstRun ? 0x180000 : 0x60000}));
+        EXPECT_EQ(db.values.count("reticleDisplayMinDist"), firstRun ? 1u : 0u);
+        EXPECT_EQ(defaults.reticleDisplayMinDist.value(), firstRun ? 5.0f : 0.0f);
+        EXPECT_EQ(log.lines.size(), firstRun ? 1u : 0u);
+        EXPECT_EQ(db.values["lastVersion"], PropertyValue(std::string("41")));
     }
-}
-
-TEST(VersionCheckTest, MissingRunningBuildClearsLastVersion) {
-    FakeDefaultsDatabase db;
-    db.values["lastVersion"] = PropertyValue(std::string("12"));
+    // A build that cannot tell its number leaves none behind.
+    test::FakeDefaultsDatabase db;
+    db.values["lastVersion"] = std::string("12");
     Defaults defaults(db);
-    RecordingLog log;
+    test::RecordingLog log;
     EXPECT_FALSE(VersionCheck(defaults, log).checkVersion(std::nullopt));
-    EXPECT_EQ(db.values.count("lastVersion"), 0u);
+    EXPECT_FALSE(db.values.contains("lastVersion"));
 }
 
 } // namespace
