@@ -14,41 +14,38 @@
 namespace zentrivo::test {
 namespace {
 
-class FrontmostAppDetectionTest : public ::testing::Test {
-protected:
-    FrontmostAppDetectionTest() {
-        model.setMainSlot(Action{"org.mozilla.firefox", ActionType::app}, Directional::t);
-        model.setMainSlot(Action{"org.gnome.Terminal", ActionType::runningApp}, Directional::r);
-        tracker.startListening();
-    }
-    /// currentApp, lastAnyApp and lastNonZentrivoApp by name ("-" for none).
-    std::string history() const {
+TEST(FrontmostAppDetection, HistorySkipsRepeatsAgentsAndThePanelsOwnApplications) {
+    FakeDefaultsDatabase db;
+    Defaults defaults{db};
+    FreedesktopTestProfile profile;
+    ReticleSpecModel model{defaults, profile};
+    // Firefox has an app slot; the terminal only a runningApp slot, which does not count.
+    model.setMainSlot(Action{"org.mozilla.firefox", ActionType::app}, Directional::t);
+    model.setMainSlot(Action{"org.gnome.Terminal", ActionType::runningApp}, Directional::r);
+    FakeWorkspace workspace;
+    FrontmostAppDetection tracker{workspace, model, profile};
+    tracker.startListening();
+    // currentApp, lastAnyApp and lastNonZentrivoApp by name ("-" for none).
+    auto history = [&] {
         std::string text;
         for (const auto* app :
              {&tracker.currentApp(), &tracker.lastAnyApp(), &tracker.lastNonZentrivoApp()})
             text += (text.empty() ? "" : " ") + (*app ? (*app)->name : "-");
         return text;
-    }
-    void step(const RunningApp& app, const char* expected) {
+    };
+    auto step = [&](const RunningApp& app, const char* expected) {
         workspace.activateFront(app);
         EXPECT_EQ(history(), expected) << "after " << *app.localizedName;
-    }
+    };
+    const RunningApp mail = regularApp(1, "org.gnome.Evolution", "M"),
+                     browser = regularApp(2, "org.mozilla.firefox", "B"),
+                     editor = regularApp(3, "org.gnome.gedit", "E"),
+                     files = regularApp(4, "org.gnome.Nautilus", "F"),
+                     terminal = regularApp(5, "org.gnome.Terminal", "T");
+    RunningApp agent = editor, noPath = editor;
+    agent.activationPolicy = ActivationPolicy::accessory;
+    noPath.bundlePath.reset();
 
-    FakeDefaultsDatabase db;
-    Defaults defaults{db};
-    FreedesktopTestProfile profile;
-    ReticleSpecModel model{defaults, profile};
-    FakeWorkspace workspace;
-    FrontmostAppDetection tracker{workspace, model, profile};
-    // Firefox has an app slot; the terminal only a runningApp slot, which does not count.
-    RunningApp mail = regularApp(1, "org.gnome.Evolution", "M");
-    RunningApp browser = regularApp(2, "org.mozilla.firefox", "B");
-    RunningApp editor = regularApp(3, "org.gnome.gedit", "E");
-    RunningApp files = regularApp(4, "org.gnome.Nautilus", "F");
-    RunningApp terminal = regularApp(5, "org.gnome.Terminal", "T");
-};
-
-TEST_F(FrontmostAppDetectionTest, HistorySkipsRepeatsAgentsAndThePanelsOwnApplications) {
     step(mail, "M - -"); // the first application fills only currentApp
     step(editor, "E M M");
     step(mail, "M E E");
@@ -57,9 +54,6 @@ TEST_F(FrontmostAppDetectionTest, HistorySkipsRepeatsAgentsAndThePanelsOwnApplic
     step(files, "F B M");
     step(terminal, "T F F"); // without a file slot the file manager is an application like others
     step(mail, "M T T");
-    RunningApp agent = editor, noPath = editor;
-    agent.activationPolicy = ActivationPolicy::accessory;
-    noPath.bundlePath.reset();
     step(agent, "M T T");
     step(noPath, "M T T");
     model.setMainSlot(Action{"org.gnome.Evolution", ActionType::app}, Directional::c);
@@ -70,13 +64,9 @@ TEST_F(FrontmostAppDetectionTest, HistorySkipsRepeatsAgentsAndThePanelsOwnApplic
     profile.fileManager = "org.kde.dolphin";
     step(files, "F E E");
     step(editor, "E F F");
-}
 
-TEST_F(FrontmostAppDetectionTest, StopAndStartBeginAnEmptyHistory) {
-    step(mail, "M - -");
-    step(editor, "E M M");
     tracker.stopListening();
-    step(mail, "- - -"); // no longer listening
+    step(mail, "- - -"); // no longer listening, and the history is gone
     tracker.startListening();
     tracker.startListening();
     EXPECT_EQ(workspace.observerCount(), 1u) << "a second start registers nothing";
@@ -90,71 +80,48 @@ CatalogEntry entry(const std::string& name, const std::string& id, const std::st
     return {{name, id, folder + "/" + id + ".desktop"}, hidden, noDisplay};
 }
 
-class InstalledAppsTest : public ::testing::Test {
-protected:
-    InstalledAppsTest() { catalog.folders = {home, system}; }
-    std::vector<std::string> scannedNames() {
-        apps.refresh();
-        queue.runUntilIdle();
-        std::vector<std::string> names;
-        for (const auto& app : apps.sorted())
-            names.push_back(app.name);
-        return names;
-    }
-
-    const std::string home = "/home/u/.local/share/applications";
-    const std::string system = "/usr/share/applications";
+TEST(InstalledApps, OneSortedRecordPerApplicationFromTheMostImportantFolderEvery30Seconds) {
+    const std::string home = "/home/u/.local/share/applications",
+                      local = "/usr/local/share/applications", system = "/usr/share/applications";
     FakeApplicationCatalog catalog;
-    FakeMainQueue queue;
-    FreedesktopTestProfile profile;
-    FakeSystemInfo systemInfo;
-    InstalledApps apps{catalog, queue, profile, systemInfo};
-};
-
-TEST_F(InstalledAppsTest, ScansLaterOnTheMainQueueAtMostEveryThirtySeconds) {
-    apps.refresh();
-    EXPECT_TRUE(catalog.scanned.empty());
-    queue.runUntilIdle();
-    EXPECT_EQ(catalog.scanned.size(), 2u);
-    for (auto [wait, scans] : {std::pair{29999, false}, std::pair{1, true}}) {
-        queue.advance(std::chrono::milliseconds(wait));
-        const auto before = catalog.scanned.size();
-        scannedNames();
-        EXPECT_EQ(catalog.scanned.size() > before, scans) << "after " << wait << " ms more";
-    }
-}
-
-TEST_F(InstalledAppsTest, OneRecordPerApplicationFromTheMostImportantFolder) {
-    const std::string local = "/usr/local/share/applications";
     catalog.folders = {home, "", local, system, home + "/", "/unreadable"};
     catalog.contents[system] = {entry("Files", "org.gnome.Nautilus", system),
                                 entry("Text Editor", "org.gnome.gedit", system),
                                 entry("Viewer", "org.gnome.eog", system),
                                 entry("Clock", "org.gnome.clocks", system),
-                                entry("Maps", "org.gnome.Maps", system, false, true)};
+                                entry("Maps", "org.gnome.Maps", system, false, true),
+                                entry("Kate", "org.kde.kate", system),
+                                entry("inkscape", "org.inkscape", system),
+                                entry("Étoile", "org.example.etoile", system),
+                                entry("écho", "org.example.echo", system),
+                                entry("Web.desktop.desktop", "web", system)};
     catalog.contents[local] = {entry("Local Editor", "org.gnome.gedit", local),
                                entry("Nameless", "", local)};
     catalog.contents[home] = {entry("My Editor", "org.gnome.gedit", home),
                               entry("Viewer", "org.gnome.eog", home, true),
                               entry("Clock", "org.gnome.clocks", home, false, true),
                               entry("Maps", "org.gnome.Maps", home)};
-    // A hidden or NoDisplay entry removes the application only from its own folder on.
-    EXPECT_EQ(scannedNames(), (std::vector<std::string>{"Files", "Maps", "My Editor"}));
+    FakeMainQueue queue;
+    FreedesktopTestProfile profile;
+    FakeSystemInfo systemInfo;
+    InstalledApps apps{catalog, queue, profile, systemInfo};
+    apps.refresh();
+    EXPECT_TRUE(catalog.scanned.empty()) << "the scan runs later on the main queue";
+    queue.runUntilIdle();
     EXPECT_EQ(catalog.scanned, (std::vector<std::string>{"/unreadable", system, local, home}));
-}
-
-TEST_F(InstalledAppsTest, SortedByLowerCasedNameWithoutTheBundleSuffix) {
-    catalog.contents[system] = {entry("Kate", "org.kde.kate", system),
-                                entry("inkscape", "org.inkscape", system),
-                                entry("Étoile", "org.example.etoile", system),
-                                entry("écho", "org.example.echo", system),
-                                entry("Editor", "b.editor", system),
-                                entry("editor", "a.editor", system),
-                                entry("Viewer.desktop.desktop", "viewer", system)};
-    // Letters beyond ASCII are lowered too ("É" sorts as "é"), then compared byte by byte; equal
-    // names keep the order of their identifiers.
-    EXPECT_EQ(scannedNames(), (std::vector<std::string>{"editor", "Editor", "inkscape", "Kate",
-                                                        "Viewer", "écho", "Étoile"}));
+    // A hidden or NoDisplay entry removes the application from its own folder on. Names lose
+    // every ".desktop" and sort lower-cased, letters beyond ASCII too, then byte by byte.
+    std::vector<std::string> names;
+    for (const auto& app : apps.sorted())
+        names.push_back(app.name);
+    EXPECT_EQ(names, (std::vector<std::string>{"Files", "inkscape", "Kate", "Maps", "My Editor",
+                                               "Web", "écho", "Étoile"}));
+    for (auto [wait, scans] : {std::pair{29999, 4u}, std::pair{1, 8u}}) {
+        queue.advance(std::chrono::milliseconds(wait));
+        apps.refresh();
+        queue.runUntilIdle();
+        EXPECT_EQ(catalog.scanned.size(), scans) << "after " << wait << " ms more";
+    }
 }
 
 } // namespace
