@@ -86,35 +86,31 @@ TEST_F(ZentrivoctlTest, BadInputExitsTwoNamesTheProblemAndWritesNothing) {
     }
 }
 
-TEST_F(ZentrivoctlTest, MissingKeysAndRefusedWritesExitOne) {
-    Outcome r = run({"defaults", "read", "hoverMillis"});
-    EXPECT_EQ(r.status, 1);
-    EXPECT_NE(r.err.find("'hoverMillis'"), std::string::npos);
-    EXPECT_EQ(run({"defaults", "delete", "hoverMillis"}).status, 1);
-    EXPECT_EQ(db.writes, 0);
-
-    db.values["hoverMillis"] = std::int64_t{800};
-    EXPECT_EQ(run({"defaults", "delete", "hoverMillis"}).status, 0);
-    EXPECT_FALSE(db.values.contains("hoverMillis"));
-
+TEST_F(ZentrivoctlTest, ReadDeleteAndPanelsFollowTheDatabaseAndMissingKeysExitOne) {
+    const std::string far = R"({"id":1,"bl":{"stringValue":"/home/u/notes.txt","type":1}})";
+    // Each command in turn, its exit status and what it prints; a failure explains itself.
+    const std::tuple<std::vector<std::string>, int, std::string> steps[] = {
+        {{"defaults", "read", "hoverMillis"}, 1, ""},
+        {{"defaults", "delete", "hoverMillis"}, 1, ""},
+        {{"defaults", "write", "hoverMillis", "-int", "800"}, 0, ""},
+        {{"defaults", "write", "farReticleSpec", "-string", far}, 0, ""},
+        // "{}" has no id, so it is no panel and the default shows.
+        {{"defaults", "write", "mainReticleSpec", "-string", "{}"}, 0, ""},
+        {{"panels"}, 0, "{\"id\":0}\n" + far + "\n"},
+        {{"defaults", "delete", "farReticleSpec"}, 0, ""},
+        {{"defaults", "read"}, 0, "hoverMillis = 800\nmainReticleSpec = {}\n"},
+    };
+    for (const auto& [args, status, printed] : steps) {
+        SCOPED_TRACE(testing::PrintToString(args));
+        const Outcome r = run(args);
+        EXPECT_EQ(r.status, status);
+        EXPECT_EQ(r.out, printed);
+        EXPECT_EQ(r.err.find("'hoverMillis'") != std::string::npos, status == 1) << r.err;
+    }
     db.failWrites = true;
-    r = run({"defaults", "write", "hoverMillis", "-int", "800"});
+    const Outcome r = run({"defaults", "write", "hoverMillis", "-int", "801"});
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("could not store 'hoverMillis'"), std::string::npos);
-}
-
-TEST_F(ZentrivoctlTest, PanelsPrintWhatTheModelLoads) {
-    EXPECT_EQ(run({"panels"}).out, "{\"id\":0}\n{\"id\":1}\n");
-    // "{}" has no id, so it is no panel and the default shows.
-    db.values["mainReticleSpec"] = std::string("{}");
-    db.values["farReticleSpec"] =
-        std::string(R"({"id":1,"bl":{"stringValue":"/home/u/notes.txt","type":1},"zz":1})");
-    const Outcome r = run({"panels"});
-    EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.out, "{\"id\":0}\n"
-                     R"({"id":1,"bl":{"stringValue":"/home/u/notes.txt","type":1}})"
-                     "\n");
-    EXPECT_EQ(db.writes, 0);
 }
 
 } // namespace
