@@ -22,25 +22,25 @@ namespace zentrivo::platform {
 namespace {
 
 test::TemporaryDirectory* root; // made by main()
-fs::path systemApps, userApps, markers;
+std::string systemApps, userApps;
 
 void add(const char* folder, const std::string& id, const std::string& name,
          const std::string& extra = "") {
     // Its program writes "ran" to the marker `name` (tests only: the product never uses a shell).
     root->write(folder + ("/applications/" + id) + ".desktop",
                 "[Desktop Entry]\nType=Application\nName=" + name + "\nExec=sh -c \"echo ran >> " +
-                    (markers / name).string() + "\"\n" + extra);
+                    (*root / name).string() + "\"\n" + extra);
 }
 
 void makeLayout() {
-    for (const char* name : {"XDG_DATA_HOME", "XDG_DATA_DIRS", "XDG_CONFIG_HOME", "XDG_CONFIG_DIRS"})
+    for (const char* name :
+         {"XDG_DATA_HOME", "XDG_DATA_DIRS", "XDG_CONFIG_HOME", "XDG_CONFIG_DIRS"})
         ::setenv(name, (*root / name).c_str(), 1);
     ::setenv("HOME", root->path().c_str(), 1);
     ::unsetenv("DESKTOP_STARTUP_ID");
-    systemApps = *root / "XDG_DATA_DIRS/applications";
-    userApps = *root / "XDG_DATA_HOME/applications";
-    fs::create_directories(markers = *root / "markers");
-    ::mkfifo((markers / "UserCopy").c_str(), 0600); // see waitForUserCopy
+    systemApps = *root / "XDG_DATA_DIRS/applications/zentrivo-test-";
+    userApps = *root / "XDG_DATA_HOME/applications/zentrivo-test-";
+    ::mkfifo((*root / "UserCopy").c_str(), 0600); // see waitForUserCopy
     // A start that fails only when tried: its working folder does not exist.
     add("XDG_DATA_DIRS", "zentrivo-test-badpath", "BadPath", "Path=/nonexistent/zentrivo-folder\n");
     add("XDG_DATA_DIRS", "zentrivo-test-hidden", "Hidden", "Hidden=true\n");
@@ -52,7 +52,7 @@ void makeLayout() {
 /// Waits up to 10 s for the user's copy of the overridden entry to write its marker, a FIFO: the
 /// read end opened without blocking reports input only once a writer has written.
 bool waitForUserCopy() {
-    const int fd = ::open((markers / "UserCopy").c_str(), O_RDONLY | O_NONBLOCK);
+    const int fd = ::open((*root / "UserCopy").c_str(), O_RDONLY | O_NONBLOCK);
     pollfd readable{fd, POLLIN, 0};
     char buffer[8] = {};
     const bool ran = ::poll(&readable, 1, 10000) == 1 && ::read(fd, buffer, sizeof buffer) > 0;
@@ -60,49 +60,20 @@ bool waitForUserCopy() {
     return ran && std::string(buffer) == "ran\n";
 }
 
-TEST(GioWorkspace, applicationPathFollowsTheDesktopFileIdPrecedence) {
+TEST(GioWorkspace, LookupAndListFollowTheDesktopFileIdPrecedence) {
     test::FakeMainQueue queue;
-    GioWorkspace workspace{queue};
-    const std::pair<const char*, std::optional<fs::path>> table[] = {
-        {"zentrivo-test-overridden", userApps / "zentrivo-test-overridden.desktop"},
-        {"zentrivo-test-nodisplay", systemApps / "zentrivo-test-nodisplay.desktop"},
+    const GioWorkspace workspace{queue};
+    const std::pair<const char*, std::optional<std::string>> table[] = {
+        {"zentrivo-test-overridden", userApps + "overridden.desktop"},
+        {"zentrivo-test-nodisplay", systemApps + "nodisplay.desktop"},
         {"zentrivo-test-hidden", std::nullopt},
         {"zentrivo-no-such-app", std::nullopt},
         {"../applications/zentrivo-test-nodisplay", std::nullopt},
     };
-    for (const auto& [id, expected] : table) {
-        SCOPED_TRACE(id);
-        const std::optional<std::string> path = workspace.applicationPath(id);
-        EXPECT_EQ(path ? std::optional<fs::path>(*path) : std::nullopt, expected);
-    }
-}
+    for (const auto& [id, expected] : table)
+        EXPECT_EQ(workspace.applicationPath(id), expected) << id;
 
-TEST(GioWorkspace, openApplicationStartsTheEntryOrReportsWhyNotThroughTheCompletion) {
-    test::FakeMainQueue queue;
-    GioWorkspace workspace{queue};
-    const std::pair<std::string, const char*> table[] = {
-        {systemApps / "zentrivo-test-badpath.desktop", "zentrivo-folder"},
-        {*root / "nothing.desktop", "nothing.desktop"},
-        {userApps / "zentrivo-test-overridden.desktop", nullptr}, // starts
-    };
-    for (const auto& [path, mentions] : table) {
-        SCOPED_TRACE(path);
-        std::optional<std::optional<std::string>> outcome;
-        workspace.openApplication(path, [&](std::optional<std::string> error) { outcome = error; });
-        EXPECT_FALSE(outcome) << "the completion ran inside openApplication";
-        queue.runUntilIdle();
-        ASSERT_TRUE(outcome);
-        if (!mentions)
-            EXPECT_EQ(*outcome, std::nullopt);
-        else
-            EXPECT_NE(outcome->value_or("").find(mentions), std::string::npos) << outcome->value_or("ok");
-    }
-    EXPECT_TRUE(waitForUserCopy());
-    EXPECT_FALSE(fs::exists(markers / "SystemCopy"));
-}
-
-TEST(GioWorkspace, theCatalogsInstalledListShowsWhatALauncherMenuWould) {
-    test::FakeMainQueue queue;
+    // What a launcher menu would show: neither hidden nor NoDisplay entries, the user's copy.
     DesktopEntryCatalog catalog;
     test::FreedesktopTestProfile profile;
     test::FakeSystemInfo systemInfo;
@@ -111,13 +82,33 @@ TEST(GioWorkspace, theCatalogsInstalledListShowsWhatALauncherMenuWould) {
     queue.runUntilIdle();
     std::vector<std::string> ours;
     for (const InstalledApp& app : installed.sorted())
-        if (app.bundleId.rfind("zentrivo-test-", 0) == 0)
+        if (app.bundleId.starts_with("zentrivo-test-"))
             ours.push_back(app.bundleId + " " + app.name + " " + app.path);
     EXPECT_EQ(ours, (std::vector<std::string>{
-                        "zentrivo-test-badpath BadPath " +
-                            (systemApps / "zentrivo-test-badpath.desktop").string(),
-                        "zentrivo-test-overridden UserCopy " +
-                            (userApps / "zentrivo-test-overridden.desktop").string()}));
+                        "zentrivo-test-badpath BadPath " + systemApps + "badpath.desktop",
+                        "zentrivo-test-overridden UserCopy " + userApps + "overridden.desktop"}));
+}
+
+TEST(GioWorkspace, OpenApplicationStartsTheEntryOrReportsWhyNotThroughTheCompletion) {
+    test::FakeMainQueue queue;
+    GioWorkspace workspace{queue};
+    const std::pair<std::string, const char*> table[] = {
+        {systemApps + "badpath.desktop", "zentrivo-folder"},
+        {*root / "nothing.desktop", "nothing.desktop"},
+        {userApps + "overridden.desktop", nullptr}, // starts
+    };
+    for (const auto& [path, mentions] : table) {
+        SCOPED_TRACE(path);
+        std::optional<std::optional<std::string>> outcome;
+        workspace.openApplication(path, [&](std::optional<std::string> error) { outcome = error; });
+        EXPECT_FALSE(outcome) << "the completion ran inside openApplication";
+        queue.runUntilIdle();
+        ASSERT_TRUE(outcome);
+        EXPECT_EQ(outcome->has_value(), mentions != nullptr);
+        EXPECT_NE(outcome->value_or("").find(mentions ? mentions : ""), std::string::npos);
+    }
+    EXPECT_TRUE(waitForUserCopy());
+    EXPECT_FALSE(fs::exists(*root / "SystemCopy"));
 }
 
 } // namespace
