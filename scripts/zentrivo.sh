@@ -17,7 +17,7 @@ build="$root/build/release"
 if [ "${1:-}" != "--demo-session" ]; then
     "$root/scripts/install-deps.sh"
     cmake --preset release -S "$root" >/dev/null
-    cmake --build "$build" -j "$(nproc)" --target zentrivo zentrivoctl xtest-send
+    cmake --build "$build" -j "$(nproc)" --target zentrivo zentrivoctl
     if [ -n "${DISPLAY:-}" ]; then
         echo "Zentrivo runs; hold Super+Alt and move the mouse. Ctrl+C ends it."
         exec "$build/app/shell/zentrivo"
@@ -29,7 +29,6 @@ fi
 # The demo, inside its own Xvfb and session bus.
 zentrivo="$build/app/shell/zentrivo"
 ctl="$build/ctl/zentrivoctl"
-send="$build/tests/e2e/tools/xtest-send"
 out="$build/demo"
 mkdir -p "$out"
 shot="$out/reticle.png"
@@ -85,11 +84,13 @@ if ! timeout 30 grep -q -m1 "com-tovelane-Zentrivo ready" <(tail -n +1 -f "$log"
 fi
 echo "Zentrivo is running; its trigger is Super+Alt."
 
-reticle="Zentrivo Reticle"
-"$send" moveto 640 400 sync keydown Super_L keydown Alt_L waitmap "$reticle" 10000 move 100 0 sync
+reticle="^Zentrivo Reticle\$"
+timeout 10 xdotool mousemove --sync 640 400 keydown Super_L Alt_L \
+    search --sync --onlyvisible --name "$reticle" mousemove_relative --sync 100 0 >/dev/null
 echo "Holding Super+Alt and moving 100 px to the right: the reticle is open on 'Mail'."
 import -window root "$shot"
-"$send" keyup Alt_L keyup Super_L waitunmap "$reticle" 10000
+xdotool keyup Alt_L Super_L
+timeout 10 bash -c "while xdotool search --onlyvisible --name '$reticle' >/dev/null; do sleep 0.05; done"
 echo "Released Super+Alt: the reticle closed."
 
 if timeout 10 bash -c "until [ -s '$home/ran/demo-mail' ]; do sleep 0.05; done"; then

@@ -1,9 +1,10 @@
 #pragma once
 
-#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <fcntl.h>
+#include <filesystem>
+#include <fstream>
 #include <optional>
 #include <poll.h>
 #include <spawn.h>
@@ -12,30 +13,26 @@
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
-#include <utility>
 #include <vector>
 
 namespace zentrivo::e2e {
 
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
-using Environment = std::vector<std::string>; // "NAME=value"
+using Commands = std::vector<std::string>;
 
-/// A program a test started, with its stdout (and stderr unless `withStderr` is false) read
-/// through a pipe into `output`. The destructor ends it (SIGTERM, then SIGKILL) and reaps it.
+inline std::string contents(const std::filesystem::path& file) {
+    std::ifstream in(file);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+/// A program a test started, writing its stdout and stderr to the file `logFile`. The destructor
+/// ends it (SIGTERM, then SIGKILL) and reaps it.
 class ChildProcess {
 public:
-    ChildProcess(const std::vector<std::string>& argv, const Environment& env,
-                 bool withStderr = true) {
-        int fds[2];
-        if (::pipe2(fds, O_CLOEXEC) != 0)
-            throw std::runtime_error("pipe failed");
-        posix_spawn_file_actions_t actions;
-        ::posix_spawn_file_actions_init(&actions);
-        ::posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-        ::posix_spawn_file_actions_adddup2(&actions, fds[1], 1);
-        if (withStderr) // else it goes where the test's own goes
-            ::posix_spawn_file_actions_adddup2(&actions, fds[1], 2);
+    /// `env` holds "NAME=value" entries.
+    ChildProcess(const Commands& argv, const Commands& env, std::filesystem::path logFile)
+        : logFile(std::move(logFile)) {
         std::vector<char*> args, envp;
         for (const auto& arg : argv)
             args.push_back(const_cast<char*>(arg.c_str()));
@@ -43,89 +40,55 @@ public:
             envp.push_back(const_cast<char*>(entry.c_str()));
         args.push_back(nullptr);
         envp.push_back(nullptr);
+        posix_spawn_file_actions_t actions;
+        ::posix_spawn_file_actions_init(&actions);
+        ::posix_spawn_file_actions_addopen(&actions, 1, this->logFile.c_str(),
+                                           O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        ::posix_spawn_file_actions_adddup2(&actions, 1, 2);
         const int error =
             ::posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), envp.data());
         ::posix_spawn_file_actions_destroy(&actions);
-        ::close(fds[1]);
         if (error != 0)
             throw std::runtime_error("cannot start " + argv[0]);
-        outFd = fds[0];
         pidFd = static_cast<int>(::syscall(SYS_pidfd_open, pid, 0));
     }
     ~ChildProcess() {
         stop(SIGTERM, 5s);
         ::close(pidFd);
-        ::close(outFd); // -1 (EBADF) once the stream ended
     }
 
-    /// Reads until `output` holds `text`; false when the stream ends or `timeout` passes first.
-    bool readUntil(const std::string& text, std::chrono::milliseconds timeout) {
-        const auto deadline = Clock::now() + timeout;
-        while (output.find(text) == std::string::npos)
-            if (outFd < 0 || !pump(deadline, false))
-                return false;
-        return true;
-    }
+    std::string log() const { return contents(logFile); }
 
-    /// The exit status (128 + signal when a signal ended it); none while it still runs.
-    std::optional<int> wait(std::chrono::milliseconds timeout) {
-        const auto deadline = Clock::now() + timeout;
-        while (!exitStatus) {
-            int raw = 0;
-            if (::waitpid(pid, &raw, WNOHANG) == pid) {
-                exitStatus = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
-                while (outFd >= 0 && pump(Clock::now(), false)) {
-                }
-            } else if (!pump(deadline, true) && Clock::now() >= deadline) {
-                break;
-            }
-        }
-        return exitStatus;
-    }
-
-    /// Sends `signal` and waits for the end; none (and SIGKILL) when it does not come in time.
+    /// Sends `signal` (0: none) and waits up to `timeout` for the end. The exit status (128 +
+    /// signal when a signal ended it); none, after a SIGKILL, when the end did not come in time.
     std::optional<int> stop(int signal, std::chrono::milliseconds timeout) {
-        if (!exitStatus)
-            ::kill(pid, signal);
-        if (!wait(timeout) && ::kill(pid, SIGKILL) == 0)
-            return wait(5s), std::nullopt;
-        return exitStatus;
+        if (exitStatus)
+            return exitStatus;
+        ::kill(pid, signal);
+        pollfd pfd{pidFd, POLLIN, 0};
+        const bool ended = ::poll(&pfd, 1, static_cast<int>(timeout.count())) > 0;
+        int raw = 0;
+        if (!ended)
+            ::kill(pid, SIGKILL);
+        ::waitpid(pid, &raw, 0);
+        exitStatus = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
+        return ended ? exitStatus : std::nullopt;
     }
-
-    std::string output;
 
 private:
-    /// Waits for output (and with `orExit` for the process's end) and reads what came; false on
-    /// timeout or at the end of the stream.
-    bool pump(Clock::time_point deadline, bool orExit) {
-        const auto left =
-            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
-        pollfd fds[2] = {{outFd, POLLIN, 0}, {orExit ? pidFd : -1, POLLIN, 0}};
-        if (::poll(fds, 2, static_cast<int>(std::max<long>(0, left.count()))) <= 0)
-            return false;
-        if (fds[0].revents == 0)
-            return true;
-        char chunk[4096];
-        const ssize_t count = ::read(outFd, chunk, sizeof chunk);
-        if (count > 0)
-            output.append(chunk, static_cast<std::size_t>(count));
-        else
-            ::close(std::exchange(outFd, -1));
-        return count > 0;
-    }
-
+    std::filesystem::path logFile;
     pid_t pid = -1;
     int pidFd = -1;
-    int outFd = -1;
     std::optional<int> exitStatus;
 };
 
-/// A program run to its end (up to `timeout`), with stdout and stderr together.
+/// A program run to its end (up to `timeout`).
 struct Completed : ChildProcess {
-    Completed(const std::vector<std::string>& argv, const Environment& env,
-              std::chrono::milliseconds timeout = 60s)
-        : ChildProcess(argv, env), status(wait(timeout)) {}
+    Completed(const Commands& argv, const Commands& env, const std::filesystem::path& logFile,
+              std::chrono::milliseconds timeout = 30s)
+        : ChildProcess(argv, env, logFile), status(stop(0, timeout)), output(log()) {}
     const std::optional<int> status;
+    const std::string output;
 };
 
 } // namespace zentrivo::e2e
