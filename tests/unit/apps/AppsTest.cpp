@@ -69,10 +69,12 @@ TEST(FrontmostAppDetection, HistorySkipsRepeatsAgentsAndThePanelsOwnApplications
     step(mail, "- - -"); // no longer listening, and the history is gone
     tracker.startListening();
     tracker.startListening();
-    EXPECT_EQ(workspace.observerCount(), 1u) << "a second start registers nothing";
     EXPECT_EQ(history(), "M - -") << "seeded with the front application";
+    // Gone at once: an observer it left behind would be called (and caught by ASan) below.
     FrontmostAppDetection(workspace, model, profile).startListening();
-    EXPECT_EQ(workspace.observerCount(), 1u) << "destruction removes the observer";
+    step(editor, "E M M");
+    tracker.stopListening();
+    step(mail, "- - -"); // the second start left no second observer behind
 }
 
 CatalogEntry entry(const std::string& name, const std::string& id, const std::string& folder,
