@@ -186,7 +186,15 @@ TEST_F(ReticleManagerTest, NearFarTransitions) {
     manager().cursorMoved({0, 81});
     EXPECT_TRUE(state().far);
     EXPECT_EQ(haptics.levelChanges, 1);
+
+    window.fades = true;
     manager().dismiss(false);
+    showAt({50, 50}); // during the fade: the pending close is cancelled and never reports
+    EXPECT_FALSE(state().far);
+    EXPECT_EQ(view.reloads.back(), false);
+    manager().cursorMoved({50, 120}); // a quick first move beyond the dead zone
+    manager().dismiss(true);
+    EXPECT_EQ(requests(), Requests{open("org.gnome.Nautilus")}) << "the near slot, not far.t";
 
     model.setFarSlot(std::nullopt, D::t);
     showAt({0, 0});
@@ -282,27 +290,22 @@ TEST_F(ReticleManagerTest, LeavingTheSlotOrTheGestureCancelsThePendingHover) {
     EXPECT_TRUE(requests().empty());
 }
 
-TEST_F(ReticleManagerTest, InsideASlotNeitherDistanceNorSelectionChange) {
+TEST_F(ReticleManagerTest, RestingInASlotHoldsTheSelectionOnlyOnVisibleImages) {
     showAt({500, 500});
+    moveInWindow({120, 120}); // the centre container has no image
+    EXPECT_EQ(state().inButton, std::nullopt);
     enterTop();
     const float dist = state().dist;
-    EXPECT_TRUE(moveInWindow({130, 210})) << "still displayed while resting in a slot";
-    EXPECT_TRUE(moveInWindow({85, 235}));
+    EXPECT_TRUE(moveInWindow({85, 235})) << "still displayed while resting in a slot";
     EXPECT_EQ(state().dist, dist);
     moveInWindow({230, 30}); // leaves the slot: sector selection again
     EXPECT_EQ(state().inButton, std::nullopt);
     EXPECT_EQ(state().directional, D::br);
-}
-
-TEST_F(ReticleManagerTest, SlotsWithoutImageOrAHiddenReticleAreNoHoverTarget) {
-    showAt({500, 500});
-    moveInWindow({120, 120}); // the centre container has no image
-    EXPECT_EQ(state().inButton, std::nullopt);
     manager().dismiss(false);
 
     cursor.location = {500, 500};
     manager().show(150.0f);
-    enterTop(); // 80 points away, display still deferred
+    enterTop(); // 80 points away, display still deferred: nothing visible to rest on
     EXPECT_EQ(state().inButton, std::nullopt);
     queue.advance(hours(1));
     EXPECT_TRUE(requests().empty());
@@ -405,22 +408,6 @@ TEST_F(ReticleManagerTest, DismissPerformsTheSelectionOnlyWhenAsked) {
     notifications.post(notifications::alertWillDisplay);
     EXPECT_FALSE(window.visible);
     EXPECT_TRUE(requests().empty());
-}
-
-TEST_F(ReticleManagerTest, ShowingAgainDuringTheFadeStillStartsNear) {
-    model.setFarSlot(app("far.t"), D::t);
-    window.fades = true;
-    showAt({0, 0});
-    manager().cursorMoved({0, 300});
-    manager().dismiss(false);
-    showAt({50, 50}); // cancels the pending close: no completion will come
-    EXPECT_FALSE(state().far);
-    EXPECT_EQ(view.reloads.back(), false);
-
-    manager().cursorMoved({50, 180}); // a quick first move beyond the dead zone
-    manager().dismiss(true);
-    EXPECT_EQ(requests(), Requests{open("org.gnome.Nautilus")})
-        << "the near panel's slot, not the far one";
 }
 
 TEST_F(ReticleManagerTest, LastAppSlotOpensTheApplicationCapturedAtDisplay) {
