@@ -7,23 +7,21 @@
 namespace zentrivo::test {
 
 /// Event monitors in memory. Delivery follows the X11 adapter: `send` reaches every global monitor
-/// whose mask selects the event's type; `sendLocal` models events aimed at the program's own
-/// windows.
+/// whose mask selects the event's type, and local handlers are never called.
 class FakeEventMonitorService final : public EventMonitorService {
 public:
     struct Monitor {
         Token token;
         EventMask mask;
         GlobalHandler global; // empty for a local monitor
-        LocalHandler local;
     };
 
     std::optional<Token> addGlobalMonitor(EventMask mask, GlobalHandler handler) override {
-        monitors.push_back({++lastToken, mask, std::move(handler), nullptr});
+        monitors.push_back({++lastToken, mask, std::move(handler)});
         return lastToken;
     }
-    std::optional<Token> addLocalMonitor(EventMask mask, LocalHandler handler) override {
-        monitors.push_back({++lastToken, mask, nullptr, std::move(handler)});
+    std::optional<Token> addLocalMonitor(EventMask mask, LocalHandler) override {
+        monitors.push_back({++lastToken, mask, nullptr});
         return lastToken;
     }
     void removeMonitor(Token token) override {
@@ -37,15 +35,6 @@ public:
                 monitor.global(event);
     }
     void send(const InputEvent& event) { send(event.type, &event); }
-    /// Passes the event through the matching local monitors in installation order; returns what
-    /// the program's windows finally receive (none: swallowed).
-    std::optional<InputEvent> sendLocal(const InputEvent& event) {
-        std::optional<InputEvent> current = event;
-        for (const auto& monitor : std::vector(monitors))
-            if (current && monitor.local && (monitor.mask & maskOf(current->type)))
-                current = monitor.local(*current);
-        return current;
-    }
 
     std::vector<Monitor> monitors;
 

@@ -29,10 +29,10 @@ using Script = std::vector<std::pair<Op, std::int64_t>>;
 
 class Coordinator : public ::testing::Test {
 protected:
-    Coordinator() { defaults.reticleMouseButton.set(3); }
-    void start(std::int64_t touches = 0, bool trusted = true) {
+    void start(std::int64_t touches = 0, bool trusted = true, std::int64_t button = 3) {
         defaults.reticleFlags.set(cmdOpt);
         defaults.restToOneTouches.set(touches);
+        defaults.reticleMouseButton.set(button);
         access.trusted = trusted;
         reticle.calls.clear();
         manager = std::make_unique<MouseGestureManager>(reticle, defaults, center, monitors, taps,
@@ -42,9 +42,8 @@ protected:
     }
     void send(EventType type, std::int64_t modifierFlags, double x, std::int64_t button = 0) {
         cursor.location = {x, x + 1};
-        InputEvent e;
-        e.type = type, e.modifierFlags = std::uint64_t(modifierFlags), e.buttonNumber = button;
-        monitors.send(e);
+        monitors.send(
+            {.type = type, .modifierFlags = std::uint64_t(modifierFlags), .buttonNumber = button});
     }
     void run(const Script& script) {
         // clang-format off
@@ -68,8 +67,7 @@ protected:
     }
     /// One trackpad frame through the gesture tap, a touch per phase (4 resting, 8 lifted).
     void frame(double timestamp, std::vector<std::uint32_t> phases) {
-        InputEvent e;
-        e.type = EventType::gesture, e.timestamp = timestamp;
+        InputEvent e{.type = EventType::gesture, .timestamp = timestamp};
         for (const auto phase : phases)
             e.touches.push_back(Touch{e.touches.size(), phase, 0.5, 0.5, 100, 80});
         taps.latest()->deliver(e);
@@ -106,9 +104,7 @@ TEST_F(Coordinator, ModifierMatchIsExactUpToCapsLock) {
     for (const auto& [reticleFlags, eventFlags, match] : cases) {
         SCOPED_TRACE(testing::Message() << std::hex << reticleFlags << " / " << eventFlags);
         defaults.reticleFlags.set(reticleFlags);
-        InputEvent e;
-        e.modifierFlags = static_cast<std::uint64_t>(eventFlags);
-        EXPECT_EQ(manager->modifiersMatch(e), match);
+        EXPECT_EQ(manager->modifiersMatch({.modifierFlags = std::uint64_t(eventFlags)}), match);
     }
 }
 
@@ -151,8 +147,7 @@ TEST_F(Coordinator, MouseButtonSettingIsOneMoreThanTheButtonNumber) {
     // clang-format on
     for (const auto& [setting, number, reacts] : cases) {
         SCOPED_TRACE(testing::Message() << setting << " / " << number);
-        defaults.reticleMouseButton.set(setting);
-        start();
+        start(0, true, setting);
         run({{buttonDown, number}, {buttonDrag, number}, {buttonUp, number}});
         EXPECT_EQ(reticle.calls,
                   (reacts ? Calls{"show", "moved 7,8", "dismiss perform"} : Calls{}));
@@ -168,8 +163,7 @@ TEST_F(Coordinator, GestureTapRunsWhileSelectedAndPermittedAndFeedsTheRecognizer
     EXPECT_TRUE(taps.live.empty());
     taps.permitted = true;
     run({{selected, 3}}); // tried again, now without a prompt
-    ASSERT_EQ(taps.live.size(), 1u);
-    EXPECT_EQ(taps.latest()->mask, 0x20000000u);
+    EXPECT_EQ(taps.live.size(), 1u);
     run({{selected, 4}}); // the running tap is left alone
     EXPECT_EQ(std::pair(taps.createAttempts, windows.windows.size()), std::pair(2, 1ul));
 
@@ -191,13 +185,40 @@ TEST_F(Coordinator, GestureTapRunsWhileSelectedAndPermittedAndFeedsTheRecognizer
     access.trusted = true;
     queue.advance(300ms); // granted after the gesture was switched off: no tap
     EXPECT_EQ(taps.createAttempts, 2);
-    EXPECT_FALSE(manager->isPermissionPending());
 
     manager.reset(); // removes every monitor and observer
     EXPECT_TRUE(monitors.monitors.empty());
     access.trusted = false;
     run({{selected, 3}});
     EXPECT_EQ(windows.windows.size(), 3u);
+}
+
+TEST_F(Coordinator, PromptIsPolledEvery300msUntilGrantedThenClosesAndCompletesOnce) {
+    AccessibilityAuth auth(access, windows, queue, exit);
+    int completions = 0;
+    const auto check = [&](CloseBehavior behavior, int weight) {
+        return auth.check("Zentrivo", std::nullopt, "Needed.", behavior,
+                          [&, weight] { completions += weight; });
+    };
+    EXPECT_FALSE(check(CloseBehavior::closeWillQuit, 1));
+    ASSERT_EQ(windows.windows.size(), 1u);
+    auto& window = windows.windows[0];
+    EXPECT_EQ(window.content.message, "Needed.");
+    EXPECT_EQ(window.content.closeBehavior, CloseBehavior::closeWillQuit);
+    window.shown = false; // hidden meanwhile; polling goes on
+    queue.advance(900ms);
+    EXPECT_FALSE(check(CloseBehavior::notClosable, 10)); // its completion is not kept
+    EXPECT_EQ(windows.windows.size(), 1u);               // the same window, shown again
+    EXPECT_TRUE(window.shown);
+    EXPECT_EQ(queue.pendingCount(), 1u); // one polling loop
+    access.trusted = true;
+    queue.advance(299ms); // the next poll is due 0.3 s after the last
+    EXPECT_EQ(std::pair(completions, window.destroyed), std::pair(0, false));
+    queue.advance(1ms);
+    EXPECT_EQ(std::pair(completions, window.destroyed), std::pair(1, true));
+    EXPECT_EQ(queue.pendingCount(), 0u); // polling ended
+    window.quit();                       // the close button under closeWillQuit
+    EXPECT_EQ(exit.statuses, std::vector{0});
 }
 
 } // namespace

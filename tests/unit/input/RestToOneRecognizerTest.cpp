@@ -38,22 +38,13 @@ protected:
         feed(liftAt, lifting);
         feed(lastAt, {touch(count, moved, 20.0 * count)});
     }
-    /// Three fingers rest; at the lift of two the third has slid by (dx, dy).
+    /// Three fingers rest; the third slides by (dx, dy) while they rest, and the other two lift.
     void slide(double dx, double dy) {
         feed(0, {touch(1, still, 10), touch(2, still, 20), touch(3, still, 60, 2)});
+        feed(0.1, {touch(1, still, 10), touch(2, still, 20), touch(3, moved, 60 + dx, 2 + dy)});
         feed(0.25, {touch(1, ended, 10), touch(2, ended, 20), touch(3, still, 60 + dx, 2 + dy)});
         feed(0.3, {touch(3, moved, 60 + dx, 2 + dy)});
     }
-    /// After a gesture with the setting at `touches`: a frame that is one lifted finger (16 × the
-    /// touching weight), then a lift down to one finger.
-    void oddSetting(std::int64_t touches) {
-        this->touches.set(touches);
-        gesture(0, 0.25, 0.3);
-        feed(1, {touch(1, ended)});
-        feed(1.1, {touch(1, ended), touch(2, still)});
-        feed(1.2, {touch(2, moved)});
-    }
-
     test::FakeDefaultsDatabase db;
     IntDefault touches{db, "restToOneTouches"};
     RestToOneRecognizer recognizer{touches};
@@ -74,13 +65,27 @@ TEST_F(RestToOne, FingerCountsDistancesAndTimings) {
              for (double t = 0.35; t < 2; t += 0.25)
                  feed(t, {touch(3, moved, 60)});
              feed(2, {touch(3, moved, 60), touch(4, began, 90)});
-             feed(2.1, {touch(3, ended), touch(4, ended)}); // nothing more to report
          },
          beginsAndEnds},
+        {"lifted one by one, alone 0.40625 s after the first lift; then a fresh rest",
+         [&] {
+             feed(0, {touch(1, still, 20), touch(2, still, 40), touch(3, still, 60)});
+             feed(0.5, {touch(1, ended, 20), touch(2, still, 40), touch(3, still, 60)});
+             feed(0.85, {touch(2, ended, 40), touch(3, still, 60)});
+             feed(0.90625, {touch(3, moved, 60)});
+             gesture(1, 1.1, 1.2);
+         },
+         begins},
+        {"all lifted at once, then one finger",
+         [&] {
+             feed(0, {touch(1, still), touch(2, still), touch(3, still)});
+             feed(0.1, {touch(1, ended), touch(2, ended), touch(3, ended)});
+             feed(0.2, {touch(4, moved)});
+         },
+         none},
         {"the last finger's lift ends it",
          [&] { gesture(0, 0.25, 0.3), feed(0.5, {touch(3, ended)}); }, beginsAndEnds},
         {"lift window", [&] { gesture(0, 0.5, 0.9); }, begins},
-        {"beyond the lift window", [&] { gesture(0, 0.5, 0.90625); }, none},
         {"settling", [&] { gesture(0.25, 0.5, 0.5, 4), gesture(0.875, 1, 1.1); }, none},
         {"settled", [&] { gesture(0.25, 0.5, 0.5, 4), gesture(0.9, 1, 1.1); }, begins},
         {"slid 50, 50", [&] { slide(50, 50); }, begins},
@@ -89,8 +94,13 @@ TEST_F(RestToOne, FingerCountsDistancesAndTimings) {
         {"slid 50.5 up", [&] { slide(0, 50.5); }, none},
         {"one finger setting",
          [&] { touches.set(1), feed(0, {touch(1, still)}), gesture(1, 1.5, 2, 2); }, none},
-        {"16 fingers", [&] { oddSetting(16); }, none},
-        {"a huge negative count", [&] { oddSetting(INT64_MIN); }, none},
+        {"16 fingers, as many as one lifted finger weighs",
+         [&] {
+             touches.set(16), feed(1, {touch(1, ended)});
+             feed(1.1, {touch(1, ended), touch(2, still)}), feed(1.2, {touch(2, moved)});
+         },
+         none},
+        {"a huge negative count", [&] { touches.set(INT64_MIN), gesture(0, 0.25, 0.3); }, none},
     };
     for (const auto& [what, steps, expected] : cases) {
         SCOPED_TRACE(what);
