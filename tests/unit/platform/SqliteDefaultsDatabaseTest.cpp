@@ -4,7 +4,6 @@
 #include "tests/unit/platform/TemporaryDirectory.h"
 
 #include <cmath>
-#include <csignal>
 #include <gtest/gtest.h>
 #include <regex>
 #include <sqlite3.h>
@@ -163,39 +162,6 @@ TEST_F(SqliteDefaultsDatabaseTest, TwoProcessesWritingHundredsOfTimesLoseNoLastV
     for (int process = 0; process < 2; ++process)
         for (std::int64_t k = 0; k < keysPerProcess; ++k) // the last n with n % 5 == k
             EXPECT_EQ(db.value(key(process, k)), PropertyValue{writes - keysPerProcess + k}) << k;
-}
-
-TEST_F(SqliteDefaultsDatabaseTest, AWriterKilledMidWriteLeavesAnIntactDatabase) {
-    int progress[2];
-    ASSERT_EQ(::pipe(progress), 0);
-    const pid_t child = forkChild([&] {
-        ::close(progress[0]);
-        test::RecordingLog childLog;
-        SqliteDefaultsDatabase db(file, childLog);
-        // Large values keep every commit busy writing pages when the kill arrives.
-        const std::string big(64 * 1024, 'v');
-        for (std::int64_t n = 0;; ++n) {
-            db.setValue("counter", n);
-            db.setValue("big" + std::to_string(n % 5), big + std::to_string(n));
-            if (n == 20 && ::write(progress[1], "r", 1) != 1)
-                return 1;
-        }
-    });
-    ::close(progress[1]);
-    char ready = 0;
-    const auto got = ::read(progress[0], &ready, 1);
-    ::close(progress[0]);
-    ::kill(child, SIGKILL);
-    EXPECT_EQ(exitStatus(child), 128 + SIGKILL);
-    ASSERT_EQ(got, 1);
-
-    EXPECT_EQ(sql(file, "PRAGMA integrity_check"), "ok");
-    SqliteDefaultsDatabase db(file, log);
-    const auto counter = db.value("counter");
-    ASSERT_TRUE(counter);
-    EXPECT_GE(std::get<std::int64_t>(*counter), 20);
-    EXPECT_TRUE(db.setValue("after", true));
-    EXPECT_TRUE(log.lines.empty());
 }
 
 } // namespace
