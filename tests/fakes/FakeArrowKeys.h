@@ -4,23 +4,17 @@
 
 namespace zentrivo::test {
 
-/// Records whether keys are registered; `press` plays a key-down to the registered callback.
+/// Keeps the registered key-down callback (empty when none is registered); `press` plays a
+/// key-down to it.
 class FakeArrowKeys final : public ArrowKeys {
 public:
-    void registerKeys(Callback onKeyDown, Callback) override {
-        keyDown = std::move(onKeyDown);
-        registered = true;
-    }
-    void unregisterAll() override {
-        keyDown = nullptr;
-        registered = false;
-    }
+    void registerKeys(Callback onKeyDown, Callback) override { keyDown = std::move(onKeyDown); }
+    void unregisterAll() override { keyDown = nullptr; }
     void press(Directional d) {
         if (keyDown)
             keyDown(d);
     }
 
-    bool registered = false;
     Callback keyDown;
 };
 

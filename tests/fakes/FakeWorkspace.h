@@ -54,7 +54,6 @@ public:
         if (completion)
             completion(std::move(error));
     }
-    std::size_t observerCount() const { return observers.size(); }
 
     // Arranged by the test.
     std::optional<RunningApp> frontmost;

@@ -531,19 +531,19 @@ TEST_F(ReticleManagerTest, ArrowKeysRegisterOnlyWhenWantedAndWithoutTheFunctionK
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
-        arrowKeys.registered = false;
+        arrowKeys.keyDown = nullptr;
         defaults.arrowKeysDisplays.set(row.arrowKeysDisplays);
         defaults.reticleFlags.set(row.reticleFlags);
         built.reset();
         manager();
-        EXPECT_EQ(arrowKeys.registered, row.registered);
+        EXPECT_EQ(bool(arrowKeys.keyDown), row.registered);
     }
-    arrowKeys.registered = true; // a toggle to off takes the keys back
+    arrowKeys.keyDown = [](Directional) {}; // a toggle to off takes the keys back
     notifications.post(notifications::arrowDisplaysToggled);
-    EXPECT_FALSE(arrowKeys.registered);
+    EXPECT_FALSE(arrowKeys.keyDown);
     defaults.arrowKeysDisplays.set(OptionalBool::userEnabled);
     notifications.post(notifications::arrowDisplaysToggled);
-    EXPECT_TRUE(arrowKeys.registered);
+    EXPECT_TRUE(arrowKeys.keyDown);
 }
 
 TEST_F(ReticleManagerTest, ArrowKeyShowsTheReticleAndHoldsOffTheSlotUnderTheCursorFor100Ms) {
