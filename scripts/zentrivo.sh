@@ -85,7 +85,7 @@ fi
 echo "Zentrivo is running; its trigger is Super+Alt."
 
 reticle="^Zentrivo Reticle\$"
-timeout 10 xdotool mousemove --sync 640 400 keydown Super_L Alt_L \
+timeout 10 xdotool mousemove 640 400 keydown Super_L Alt_L \
     search --sync --onlyvisible --name "$reticle" mousemove_relative --sync 100 0 >/dev/null
 echo "Holding Super+Alt and moving 100 px to the right: the reticle is open on 'Mail'."
 import -window root "$shot"

@@ -142,7 +142,7 @@ TEST_F(ZentrivoE2eTest, OneInstanceShowsTheReticleOnTheCursorAndRunsTheAppReleas
         SCOPED_TRACE(testing::Message() << (button ? "button 8" : "Super+Alt") << " at " << x << ","
                                         << y << " by " << move);
         const Completed held = xdotool(
-            "mousemove --sync " + std::to_string(x) + " " + std::to_string(y) +
+            "mousemove " + std::to_string(x) + " " + std::to_string(y) +
             (button ? " mousedown 8" : " keydown Super_L Alt_L") + " search --sync --onlyvisible" +
             reticle + " getwindowgeometry --shell mousemove_relative --sync -- " + move);
         int left, top, width, height;
