@@ -469,11 +469,9 @@ TEST_F(ReticleManagerTest, ActionsFollowTheirTypeAndTheLaunchSettings) {
 }
 
 TEST_F(ReticleManagerTest, RefusedStartIsLoggedOnlyFromVersion10_15) {
-    for (auto [major, minor, logs] :
-         {std::tuple{99, 0, true}, std::tuple{10, 15, true}, std::tuple{10, 14, false}}) {
-        SCOPED_TRACE(testing::Message() << major << "." << minor);
-        systemInfo.major = major;
-        systemInfo.minor = minor;
+    for (auto [minor, logs] : {std::pair{15, true}, std::pair{14, false}}) {
+        SCOPED_TRACE(minor);
+        systemInfo.major = 10, systemInfo.minor = minor;
         log.lines.clear();
         manager().openApplication("org.gnome.gedit");
         workspace.completeOpen(std::nullopt);
@@ -488,13 +486,8 @@ TEST_F(ReticleManagerTest, RefusedStartIsLoggedOnlyFromVersion10_15) {
 
 TEST_F(ReticleManagerTest, ArrowNavigationCellsAndPanelRules) {
     model.setFarSlot(app("far"), D::br);
-    struct Row {
-        bool far;
-        std::optional<D> from;
-        D arrow;
-        ArrowStep expected; // far, select, position
-    };
-    const Row rows[] = {
+    // far, from, arrow, expected {far, select, position}
+    const std::tuple<bool, std::optional<D>, D, ArrowStep> rows[] = {
         {false, std::nullopt, D::t, {false, true, D::t}}, // nothing selected: the arrow's own slot
         {false, D::c, D::l, {false, true, D::l}},
         {false, D::t, D::t, {true, true, D::t}}, // out to the far panel
@@ -505,11 +498,9 @@ TEST_F(ReticleManagerTest, ArrowNavigationCellsAndPanelRules) {
         {true, D::br, D::l, {true, true, D::b}},  // an empty far slot is still selected
         {true, D::l, D::tr, {true, false, D::l}}, // not an arrow: nothing moves
     };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(testing::Message()
-                     << (row.far ? "far " : "near ") << (row.from ? name(*row.from) : "none") << " "
-                     << name(row.arrow));
-        EXPECT_EQ(arrowStep(row.from, row.far, row.arrow, model), row.expected);
+    for (const auto& [far, from, arrow, expected] : rows) {
+        SCOPED_TRACE(testing::Message() << far << (from ? name(*from) : "none") << name(arrow));
+        EXPECT_EQ(arrowStep(from, far, arrow, model), expected);
     }
     model.setFarSlot(std::nullopt, D::br);
     EXPECT_EQ(arrowStep(D::t, false, D::t, model), (ArrowStep{false, true, D::t}))
@@ -517,26 +508,18 @@ TEST_F(ReticleManagerTest, ArrowNavigationCellsAndPanelRules) {
 }
 
 TEST_F(ReticleManagerTest, ArrowKeysRegisterOnlyWhenWantedAndWithoutTheFunctionKey) {
-    struct Row {
-        const char* name;
-        OptionalBool arrowKeysDisplays;
-        std::int64_t reticleFlags;
-        bool registered;
-    };
-    const Row rows[] = {
-        {"on, Command+Option", OptionalBool::userEnabled, 0x180000, true},
-        {"on, with Function the arrows are the trigger's", OptionalBool::userEnabled, 0x980000,
-         false},
-        {"off", OptionalBool::userDisabled, 0x180000, false},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
+    // Command+Option; with Function (0x800000) the arrows are the trigger's own keys.
+    for (const auto& [displays, flags, registered] :
+         {std::tuple{OptionalBool::userEnabled, 0x180000, true},
+          std::tuple{OptionalBool::userEnabled, 0x980000, false},
+          std::tuple{OptionalBool::userDisabled, 0x180000, false}}) {
+        SCOPED_TRACE(flags);
         arrowKeys.keyDown = nullptr;
-        defaults.arrowKeysDisplays.set(row.arrowKeysDisplays);
-        defaults.reticleFlags.set(row.reticleFlags);
+        defaults.arrowKeysDisplays.set(displays);
+        defaults.reticleFlags.set(flags);
         built.reset();
         manager();
-        EXPECT_EQ(bool(arrowKeys.keyDown), row.registered);
+        EXPECT_EQ(bool(arrowKeys.keyDown), registered);
     }
     arrowKeys.keyDown = [](Directional) {}; // a toggle to off takes the keys back
     notifications.post(notifications::arrowDisplaysToggled);
