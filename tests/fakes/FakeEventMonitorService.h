@@ -28,13 +28,13 @@ public:
         std::erase_if(monitors, [token](const Monitor& m) { return m.token == token; });
     }
 
-    /// Delivers to the matching global monitors (no event: one that could not be decoded).
-    void send(EventType type, const InputEvent* event) {
+    /// Delivers `event` to the matching global monitors; undecoded: as an event that could not be
+    /// decoded (none), of `event`'s type.
+    void send(const InputEvent& event, bool decoded = true) {
         for (const auto& monitor : std::vector(monitors)) // handlers may add or remove monitors
-            if (monitor.global && (monitor.mask & maskOf(type)))
-                monitor.global(event);
+            if (monitor.global && (monitor.mask & maskOf(event.type)))
+                monitor.global(decoded ? &event : nullptr);
     }
-    void send(const InputEvent& event) { send(event.type, &event); }
 
     std::vector<Monitor> monitors;
 

@@ -8,43 +8,34 @@
 
 namespace zentrivo::test {
 
-/// The main loop for taps that deliver by themselves: a fake tap only remembers its loop.
-class FakeRunLoop final : public RunLoop {
-public:
-    SourceId addSource(int, ReadyHandler) override { return 0; }
-    void removeSource(SourceId) override {}
-};
-
-/// A tap whose `deliver` runs the callback at once, as its serving loop would; a tap on no loop or
-/// disabled delivers nothing, and only events of its mask pass.
+/// A tap whose `deliver` runs the callback at once, as its serving loop would; a tap on no loop
+/// delivers nothing, and only events of its mask pass.
 class FakeEventTap final : public EventTap {
 public:
     FakeEventTap(std::vector<FakeEventTap*>& live, EventMask mask, EventTapService::Callback call)
-        : mask(mask), live(live), callback(std::move(call)) {
+        : live(live), mask(mask), callback(std::move(call)) {
         live.push_back(this);
     }
     ~FakeEventTap() override { std::erase(live, this); }
     void addToRunLoop(RunLoop& runLoop) override { loop = &runLoop; }
     void removeFromRunLoop(RunLoop&) override { loop = nullptr; }
-    void setEnabled(bool on) override { enabled = on; }
+    void setEnabled(bool) override {}
 
     /// An event (none: one the device could not decode) or a notice.
     void deliver(std::optional<InputEvent> event, TapNotice notice = TapNotice::event) {
-        if (loop && enabled && (!event || (mask & maskOf(event->type))))
+        if (loop && (!event || (mask & maskOf(event->type))))
             callback(notice, event ? &*event : nullptr);
     }
 
-    const EventMask mask;
-    RunLoop* loop = nullptr;
-    bool enabled = true;
-
 private:
     std::vector<FakeEventTap*>& live;
+    const EventMask mask;
     EventTapService::Callback callback;
+    RunLoop* loop = nullptr;
 };
 
 /// Makes `FakeEventTap`s; refuses while `permitted` is false, like a device the process may not
-/// read.
+/// read. The taps never add a source, so any loop will do, even a `RunLoopThread` never started.
 class FakeEventTapService final : public EventTapService {
 public:
     std::unique_ptr<EventTap> createTap(EventMask mask, Callback callback) override {

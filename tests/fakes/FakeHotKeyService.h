@@ -2,7 +2,6 @@
 
 #include "app/input/HotKeyService.h"
 
-#include <algorithm>
 #include <vector>
 
 namespace zentrivo::test {
@@ -32,12 +31,6 @@ public:
     /// Delivers an event the way the platform would; without a handler it goes unhandled.
     HotKeyEventResult send(std::optional<HotKeyEvent> event) {
         return handler ? handler(event ? &*event : nullptr) : HotKeyEventResult::notHandled;
-    }
-    /// Presses (kind 5) or releases (kind 6) the key registered with `keyCode`.
-    HotKeyEventResult press(std::uint32_t keyCode, std::uint32_t kind = 5) {
-        const auto it = std::ranges::find(registered, keyCode, &Registration::keyCode);
-        return it == registered.end() ? HotKeyEventResult::notHandled
-                                      : send(HotKeyEvent{kind, it->hotKeyId});
     }
 
     std::vector<Registration> registered;

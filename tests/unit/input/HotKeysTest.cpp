@@ -9,75 +9,55 @@ namespace zentrivo {
 namespace {
 
 using Log = std::vector<std::int64_t>;
+using enum HotKeyEventResult;
 constexpr std::uint32_t zntr = 0x5A4E5452, pressed = 5, released = 6;
 
-class HotKeys : public ::testing::Test {
-protected:
-    void add(std::int64_t keyCode, std::int64_t modifiers = 0) {
-        registry.registerShortcut(
-            {keyCode, modifiers}, [this](const Shortcut& s) { log.push_back(s.carbonKeyCode); },
-            [this](const Shortcut& s) { log.push_back(-s.carbonKeyCode); });
-    }
-
+TEST(HotKeys, EveryAttemptTakesAnIdOnlyOurOwnEventsAreConsumedAndTheRegistryCleansUp) {
     test::FakeHotKeyService service;
-    CarbonKeyboardShortcuts registry{service};
+    auto registry = std::make_unique<CarbonKeyboardShortcuts>(service);
     Log log; // key codes pressed, negated when released
-};
-
-TEST_F(HotKeys, EveryAttemptTakesAnIdAndOnlyFreeKeysThatFitIn32BitsRegister) {
-    service.refused = 123;
-    add(123); // 1: held by another program
-    add(-1);  // 2
-    add(1, std::int64_t{1} << 32);
-    add(0, 0xFFFFFFFF);
-    add(124);                                 // 5
-    EXPECT_EQ(registry.hotKeys().size(), 2u); // what the system refused is not kept either
-    ASSERT_EQ(service.registered.size(), 2u);
-    EXPECT_EQ(service.registered[0].hotKeyId, (EventHotKeyID{zntr, 4}));
-    EXPECT_EQ(service.registered[1].hotKeyId, (EventHotKeyID{zntr, 5}));
-    EXPECT_EQ(service.press(124), HotKeyEventResult::handled);
-    EXPECT_EQ(service.press(124, released), HotKeyEventResult::handled);
+    const auto send = [&](std::uint32_t kind, std::uint32_t id, std::uint32_t signature = zntr) {
+        return service.send(HotKeyEvent{kind, EventHotKeyID{signature, id}});
+    };
+    service.refused = 123; // held by another program
+    // ids 1 to 5: only the last two fit in 32 bits and are free
+    for (const Shortcut shortcut :
+         {Shortcut{123, 0}, {-1, 0}, {1, std::int64_t{1} << 32}, {0, 0xFFFFFFFF}, {124, 0}})
+        registry->registerShortcut(
+            shortcut, [&](const Shortcut& s) { log.push_back(s.carbonKeyCode); },
+            [&](const Shortcut& s) { log.push_back(-s.carbonKeyCode); });
+    EXPECT_EQ(registry->hotKeys().size(), 2u); // what the system refused is not kept either
+    EXPECT_EQ(std::pair(service.registered.at(0).hotKeyId, service.registered.at(1).hotKeyId),
+              std::pair(EventHotKeyID{zntr, 4}, EventHotKeyID{zntr, 5}));
+    EXPECT_EQ(std::vector({send(pressed, 5), send(released, 5)}), std::vector(2, handled));
+    // no event, another program's key, an id that never registered, another kind of event
+    EXPECT_EQ(std::vector({service.send(std::nullopt), send(pressed, 5, 0x41424344),
+                           send(pressed, 3), send(7, 5)}),
+              std::vector(4, notHandled));
     EXPECT_EQ(log, (Log{124, -124}));
 
-    registry.unregisterAll();
+    registry->unregisterAll();  // the handler stays for the keys that follow
+    registry->registerShortcut( // a callback may unregister every key, its own included
+        {125, 0},
+        [&](const Shortcut& s) { registry->unregisterAll(), log.push_back(s.carbonKeyCode); }, {});
+    EXPECT_EQ(send(pressed, 6), handled);
+    EXPECT_EQ(log, (Log{124, -124, 125}));
     EXPECT_TRUE(service.registered.empty());
-    add(125);
-    EXPECT_EQ(service.registered.at(0).hotKeyId, (EventHotKeyID{zntr, 6}));
-    EXPECT_EQ(service.press(125), HotKeyEventResult::handled); // the handler stayed
+
+    registry->registerShortcut({126, 0}, {}, {});
+    registry.reset();
+    EXPECT_EQ(std::pair(service.registered.size(), bool(service.handler)), std::pair(0ul, false));
 }
 
-TEST_F(HotKeys, OnlyOurOwnPressesAndReleasesAreConsumedAndACallbackMayUnregisterAll) {
-    registry.registerShortcut(
-        {123, 0},
-        [this](const Shortcut& s) { registry.unregisterAll(), log.push_back(s.carbonKeyCode); },
-        {});
-    const EventHotKeyID ours{zntr, 1};
-    for (const auto& event : {std::optional<HotKeyEvent>{},
-                              std::optional(HotKeyEvent{pressed, EventHotKeyID{0x41424344, 1}}),
-                              std::optional(HotKeyEvent{pressed, EventHotKeyID{zntr, 2}}),
-                              std::optional(HotKeyEvent{7, ours})})
-        EXPECT_EQ(service.send(event), HotKeyEventResult::notHandled);
-    EXPECT_TRUE(log.empty());
-    EXPECT_EQ(service.send(HotKeyEvent{pressed, ours}), HotKeyEventResult::handled);
-    EXPECT_EQ(log, Log{123});
-    EXPECT_TRUE(service.registered.empty());
-}
-
-TEST(HotKeyRegistry, DestructionUnregistersAndRemovesTheHandler) {
+TEST(HotKeys, ArrowKeysTakeTheChosenSetWithTranslatedModifiersAndReportDirections) {
     test::FakeHotKeyService service;
-    CarbonKeyboardShortcuts(service).registerShortcut({123, 0}, [](const Shortcut&) {}, {});
-    EXPECT_TRUE(service.registered.empty());
-    EXPECT_FALSE(service.handler);
-}
-
-TEST_F(HotKeys, ArrowKeysTakeTheChosenSetWithTranslatedModifiersAndReportDirections) {
+    CarbonKeyboardShortcuts registry{service};
     test::FakeDefaultsDatabase db;
     Defaults defaults{db};
     ArrowHotKeys arrows{registry, defaults};
     // Command, shift, option and control translate bit by bit; caps lock and function are dropped.
     const std::tuple<std::int64_t, OptionalBool, Log, std::uint32_t> cases[] = {
-        {0x1E0000, OptionalBool::undefined, {123, 124, 126, 125}, 0x1B00},
-        {0x990000, OptionalBool::userDisabled, {123, 124, 126, 125}, 0x900},
+        {0x9F0000, OptionalBool::userDisabled, {123, 124, 126, 125}, 0x1B00},
         {0x140000, OptionalBool::userEnabled, {4, 37, 40, 38}, 0x1100},
         {0, OptionalBool::undefined, {123, 124, 126, 125}, 0},
         {-1, OptionalBool::undefined, {}, 0},
@@ -94,8 +74,8 @@ TEST_F(HotKeys, ArrowKeysTakeTheChosenSetWithTranslatedModifiersAndReportDirecti
         for (const auto& key : service.registered) {
             registered.push_back(key.keyCode);
             EXPECT_EQ(key.carbonModifiers, carbonModifiers);
-            service.press(key.keyCode);
-            service.press(key.keyCode, released);
+            service.send(HotKeyEvent{pressed, key.hotKeyId});
+            service.send(HotKeyEvent{released, key.hotKeyId});
         }
         EXPECT_EQ(registered, keyCodes);
         using enum Directional; // left, right, up, down
