@@ -1,10 +1,12 @@
-// The GIO workspace and desktop-entry catalog over a private set of XDG folders. GIO reads the
-// XDG variables once per process, so main() lays out the folders and sets the variables before
-// the first GIO call; each test case runs in its own process (see run-under-xvfb.sh).
+// The GIO workspace, desktop-entry catalog and platform profile over a private set of XDG folders.
+// GIO reads the XDG variables once per process, so main() sets them before the first GIO call.
+// Each test case runs in its own process (see run-under-xvfb.sh), so a test may add entries of its
+// own before its first GIO call.
 #include "platform/linux/GioWorkspace.h"
 
 #include "app/apps/InstalledApps.h"
 #include "platform/linux/DesktopEntryCatalog.h"
+#include "platform/linux/LinuxPlatformProfile.h"
 #include "tests/fakes/FakeMainQueue.h"
 #include "tests/fakes/FakeSystemInfo.h"
 #include "tests/fakes/FreedesktopTestProfile.h"
@@ -16,10 +18,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace fs = std::filesystem;
-
 namespace zentrivo::platform {
 namespace {
+
+using namespace std::literals;
 
 test::TemporaryDirectory* root; // made by main()
 std::string systemApps, userApps;
@@ -40,7 +42,7 @@ void makeLayout() {
     ::unsetenv("DESKTOP_STARTUP_ID");
     systemApps = *root / "XDG_DATA_DIRS/applications/zentrivo-test-";
     userApps = *root / "XDG_DATA_HOME/applications/zentrivo-test-";
-    ::mkfifo((*root / "UserCopy").c_str(), 0600); // see waitForUserCopy
+    ::mkfifo((*root / "UserCopy").c_str(), 0600); // see userCopyRan
     // A start that fails only when tried: its working folder does not exist.
     add("XDG_DATA_DIRS", "zentrivo-test-badpath", "BadPath", "Path=/nonexistent/zentrivo-folder\n");
     add("XDG_DATA_DIRS", "zentrivo-test-hidden", "Hidden", "Hidden=true\n");
@@ -49,9 +51,9 @@ void makeLayout() {
     add("XDG_DATA_HOME", "zentrivo-test-overridden", "UserCopy");
 }
 
-/// Waits up to 10 s for the user's copy of the overridden entry to write its marker, a FIFO: the
-/// read end opened without blocking reports input only once a writer has written.
-bool waitForUserCopy() {
+/// Whether the user's copy of the overridden entry wrote its marker within 10 s. The marker is a
+/// FIFO: its read end, opened without blocking, reports input only once a writer has written.
+bool userCopyRan() {
     const int fd = ::open((*root / "UserCopy").c_str(), O_RDONLY | O_NONBLOCK);
     pollfd readable{fd, POLLIN, 0};
     char buffer[8] = {};
@@ -60,18 +62,14 @@ bool waitForUserCopy() {
     return ran && std::string(buffer) == "ran\n";
 }
 
-TEST(GioWorkspace, LookupAndListFollowTheDesktopFileIdPrecedence) {
+TEST(GioWorkspace, FindsListsAndStartsEntriesByTheDesktopFileIdPrecedence) {
     test::FakeMainQueue queue;
-    const GioWorkspace workspace{queue};
-    const std::pair<const char*, std::optional<std::string>> table[] = {
-        {"zentrivo-test-overridden", userApps + "overridden.desktop"},
-        {"zentrivo-test-nodisplay", systemApps + "nodisplay.desktop"},
-        {"zentrivo-test-hidden", std::nullopt},
-        {"zentrivo-no-such-app", std::nullopt},
-        {"../applications/zentrivo-test-nodisplay", std::nullopt},
-    };
-    for (const auto& [id, expected] : table)
-        EXPECT_EQ(workspace.applicationPath(id), expected) << id;
+    GioWorkspace workspace{queue};
+    EXPECT_EQ(workspace.applicationPath("zentrivo-test-overridden"),
+              userApps + "overridden.desktop");
+    EXPECT_EQ(workspace.applicationPath("zentrivo-no-such-app"), std::nullopt);
+    // Cut short at the NUL, the id would name the overridden entry.
+    EXPECT_EQ(workspace.applicationPath("zentrivo-test-overridden.desktop\0"sv), std::nullopt);
 
     // What a launcher menu would show: neither hidden nor NoDisplay entries, the user's copy.
     DesktopEntryCatalog catalog;
@@ -87,17 +85,14 @@ TEST(GioWorkspace, LookupAndListFollowTheDesktopFileIdPrecedence) {
     EXPECT_EQ(ours, (std::vector<std::string>{
                         "zentrivo-test-badpath BadPath " + systemApps + "badpath.desktop",
                         "zentrivo-test-overridden UserCopy " + userApps + "overridden.desktop"}));
-}
 
-TEST(GioWorkspace, OpenApplicationStartsTheEntryOrReportsWhyNotThroughTheCompletion) {
-    test::FakeMainQueue queue;
-    GioWorkspace workspace{queue};
-    const std::pair<std::string, const char*> table[] = {
+    // A start reports through its completion, later on the main queue, and why it failed.
+    const std::pair<std::string, const char*> starts[] = {
         {systemApps + "badpath.desktop", "zentrivo-folder"},
         {*root / "nothing.desktop", "nothing.desktop"},
         {userApps + "overridden.desktop", nullptr}, // starts
     };
-    for (const auto& [path, mentions] : table) {
+    for (const auto& [path, mentions] : starts) {
         SCOPED_TRACE(path);
         std::optional<std::optional<std::string>> outcome;
         workspace.openApplication(path, [&](std::optional<std::string> error) { outcome = error; });
@@ -107,8 +102,33 @@ TEST(GioWorkspace, OpenApplicationStartsTheEntryOrReportsWhyNotThroughTheComplet
         EXPECT_EQ(outcome->has_value(), mentions != nullptr);
         EXPECT_NE(outcome->value_or("").find(mentions ? mentions : ""), std::string::npos);
     }
-    EXPECT_TRUE(waitForUserCopy());
-    EXPECT_FALSE(fs::exists(*root / "SystemCopy"));
+    EXPECT_TRUE(userCopyRan());
+}
+
+// The near panel and the file manager's id, as one text.
+std::string profileAnswers() {
+    const LinuxPlatformProfile profile;
+    return profile.defaultMainSpec().toJsonString() + " " + profile.fileManagerId();
+}
+
+TEST(LinuxPlatformProfile, LeavesEachRoleEmptyWithoutAnApplicationForIt) {
+    EXPECT_EQ(profileAnswers(), "{\"id\":0} ");
+}
+
+TEST(LinuxPlatformProfile, FillsEachRoleWithTheUsersApplication) {
+    add("XDG_DATA_DIRS", "org.test.Files", "Files", "MimeType=inode/directory;\n");
+    add("XDG_DATA_HOME", "org.test.Web", "Web", "MimeType=x-scheme-handler/https;\n");
+    add("XDG_DATA_HOME", "org.test.OtherWeb", "OtherWeb", "MimeType=x-scheme-handler/https;\n");
+    add("XDG_DATA_HOME", "org.test.Editor", "Editor", "Categories=Utility;TextEditor;\n");
+    add("XDG_DATA_HOME", "org.test.Term", "Term", "Categories=System;TerminalEmulator;\n");
+    root->write("XDG_CONFIG_HOME/mimeapps.list",
+                "[Default Applications]\ninode/directory=org.test.Files.desktop\n"
+                "x-scheme-handler/https=org.test.Web.desktop\n"
+                "x-scheme-handler/mailto=org.test.Mail.desktop\n");
+    // The mail default is not installed, and an editor is no terminal.
+    EXPECT_EQ(profileAnswers(), R"({"id":0,"t":{"stringValue":"org.test.Files","type":0},)"
+                                R"("l":{"stringValue":"org.test.Term","type":0},)"
+                                R"("b":{"stringValue":"org.test.Web","type":0}} org.test.Files)");
 }
 
 } // namespace
