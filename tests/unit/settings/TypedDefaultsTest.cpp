@@ -133,18 +133,12 @@ TEST(SettingsTraffic, WritingTheValueAlreadyHeldTouchesNoDatabase) {
 
 // An import record's number that its member cannot hold would wrap or be undefined behaviour.
 TEST(CodableDefaultJson, NumbersOutsideTheirMembersRangeAreRejected) {
-    for (const auto& [text, decodes] :
-         {std::pair{R"({"int":9223372036854775807,"float":3.4e38})", true},
-          {R"({"int":9223372036854775808})", false},
-          {R"({"float":-1e300})", false},
-          {R"({"double":1e300})", true}}) {
-        SCOPED_TRACE(text);
-        const auto json = nlohmann::ordered_json::parse(text);
-        if (decodes)
-            EXPECT_NO_THROW(CodableDefault::fromJson(json));
-        else
-            EXPECT_ANY_THROW(CodableDefault::fromJson(json));
-    }
+    auto decode = [](const char* text) {
+        return CodableDefault::fromJson(nlohmann::ordered_json::parse(text));
+    };
+    EXPECT_NO_THROW(decode(R"({"int":9223372036854775807,"float":3.4e38,"double":1e300})"));
+    EXPECT_ANY_THROW(decode(R"({"int":9223372036854775808})"));
+    EXPECT_ANY_THROW(decode(R"({"float":-1e300})"));
 }
 
 } // namespace
