@@ -9,13 +9,14 @@ namespace zentrivo {
 namespace {
 
 TEST(VersionCheckTest, OnlyAStoredBuildNumberSparesTheFirstRunSettings) {
-    // The stored lastVersion (none: missing), and whether this start is a first run.
-    const std::pair<const char*, bool> cases[] = {
-        {nullptr, true}, {"", true},    {"abc", true},
-        {"12a", true},   {"-", true},   {"9223372036854775808", true},
-        {"+28", false},  {"-3", false}, {"-9223372036854775808", false},
+    // The stored lastVersion, the running build (none: missing), and whether it is a first run.
+    const std::tuple<const char*, const char*, bool> cases[] = {
+        {nullptr, "41", true},  {"", "41", true},    {"abc", "41", true},
+        {"12a", "41", true},    {"-", "41", true},   {"9223372036854775808", "41", true},
+        {"+28", "41", false},   {"-3", "41", false}, {"-9223372036854775808", "41", false},
+        {"12", nullptr, false}, // a build that cannot tell its number leaves none behind
     };
-    for (const auto& [lastVersion, firstRun] : cases) {
+    for (const auto& [lastVersion, running, firstRun] : cases) {
         SCOPED_TRACE(lastVersion ? lastVersion : "missing");
         test::FakeDefaultsDatabase db;
         if (lastVersion)
@@ -24,21 +25,17 @@ TEST(VersionCheckTest, OnlyAStoredBuildNumberSparesTheFirstRunSettings) {
         db.values["reticleFlags"] = std::int64_t{0x60000};
         Defaults defaults(db);
         test::RecordingLog log;
-        EXPECT_EQ(VersionCheck(defaults, log).checkVersion("41"), firstRun);
-        EXPECT_EQ(db.values["reticleFlags"],
-                  PropertyValue(std::int64_t{firstRun ? 0x180000 : 0x60000}));
-        EXPECT_EQ(db.values.count("reticleDisplayMinDist"), firstRun ? 1u : 0u);
-        EXPECT_EQ(defaults.reticleDisplayMinDist.value(), firstRun ? 5.0f : 0.0f);
+        const auto build = running ? std::optional<std::string>(running) : std::nullopt;
+        EXPECT_EQ(VersionCheck(defaults, log).checkVersion(build), firstRun);
+        decltype(db.values) stored{{"reticleFlags", std::int64_t{firstRun ? 0x180000 : 0x60000}}};
+        if (firstRun)
+            stored["reticleDisplayMinDist"] = 5.0f;
+        if (build)
+            stored["lastVersion"] = *build;
+        EXPECT_EQ(db.values, stored);
         EXPECT_EQ(log.lines.size(), firstRun ? 1u : 0u);
-        EXPECT_EQ(db.values["lastVersion"], PropertyValue(std::string("41")));
+        EXPECT_EQ(defaults.reticleDisplayMinDist.value(), firstRun ? 5.0f : 0.0f);
     }
-    // A build that cannot tell its number leaves none behind.
-    test::FakeDefaultsDatabase db;
-    db.values["lastVersion"] = std::string("12");
-    Defaults defaults(db);
-    test::RecordingLog log;
-    EXPECT_FALSE(VersionCheck(defaults, log).checkVersion(std::nullopt));
-    EXPECT_FALSE(db.values.contains("lastVersion"));
 }
 
 } // namespace
