@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 #include <limits>
 #include <nlohmann/json.hpp>
-#include <sstream>
 
 namespace zentrivo {
 namespace {
@@ -66,7 +65,6 @@ TEST(SettingKeys, EveryKeyHasItsNameKindAndFallback) {
     EXPECT_EQ(show(d.bookmarkRetryDelay), "bookmarkRetryDelay Int 5");
     EXPECT_EQ(show(d.iCloudSync), "iCloudSync OptionalBool 0");
     EXPECT_EQ(show(d.lastCloudSync), "lastCloudSync Date -");
-    EXPECT_EQ(db.writes, 0);
 }
 
 TEST(StoredValues, ReadAsTheirNumberOrElseAsUnset) {
