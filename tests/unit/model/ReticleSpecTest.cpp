@@ -134,7 +134,6 @@ TEST(ReticleSpecModel, RingChangesSaveTheWholePanelAndLookupFallsBackFromFarToNe
     EXPECT_EQ(model.action(Directional::r, true)->stringValue, "far.r");
     EXPECT_EQ(model.action(Directional::t, true)->stringValue, "top");
     EXPECT_EQ(model.action(Directional::r, false)->stringValue, "org.test.Mail");
-    EXPECT_FALSE(model.action(Directional::tl, true));
     // A last-app action counts only on a ring.
     model.setMainSlot(Action::lastApp(), Directional::c);
     model.setFarSlot(Action::lastApp(), Directional::c);
