@@ -12,8 +12,7 @@ namespace {
 
 using namespace testing;
 
-class ZentrivoctlTest : public ::testing::Test {
-protected:
+struct ZentrivoctlTest : ::testing::Test {
     /// The exit status, what went to stdout and what went to stderr: "status|out|err".
     std::string run(std::vector<std::string> args) {
         std::ostringstream out, err;
@@ -63,7 +62,6 @@ TEST_F(ZentrivoctlTest, BadInputExitsTwoNamesTheProblemAndWritesNothing) {
         {{"defaults", "write", "", "-int", "5"}, "the key is empty"},
         {{"defaults", "read", "k", "extra"}, "unexpected argument 'extra'"},
     };
-    db.values["k"] = std::int64_t{1};
     for (const auto& [args, named] : cases) {
         SCOPED_TRACE(testing::PrintToString(args));
         const std::string r = run(args);
