@@ -10,11 +10,11 @@ namespace {
 
 TEST(VersionCheckTest, OnlyAStoredBuildNumberSparesTheFirstRunSettings) {
     // The stored lastVersion, the running build (none: missing), and whether it is a first run.
-    const std::tuple<const char*, const char*, bool> cases[] = {
-        {nullptr, "41", true},  {"", "41", true},    {"abc", "41", true},
-        {"12a", "41", true},    {"-", "41", true},   {"9223372036854775808", "41", true},
-        {"+28", "41", false},   {"-3", "41", false}, {"-9223372036854775808", "41", false},
-        {"12", nullptr, false}, // a build that cannot tell its number leaves none behind
+    const std::tuple<const char*, std::optional<std::string>, bool> cases[] = {
+        {nullptr, "41", true},       {"", "41", true},    {"abc", "41", true},
+        {"12a", "41", true},         {"-", "41", true},   {"9223372036854775808", "41", true},
+        {"+28", "41", false},        {"-3", "41", false}, {"-9223372036854775808", "41", false},
+        {"12", std::nullopt, false}, // a build that cannot tell its number leaves none behind
     };
     for (const auto& [lastVersion, running, firstRun] : cases) {
         SCOPED_TRACE(lastVersion ? lastVersion : "missing");
@@ -25,13 +25,12 @@ TEST(VersionCheckTest, OnlyAStoredBuildNumberSparesTheFirstRunSettings) {
         db.values["reticleFlags"] = std::int64_t{0x60000};
         Defaults defaults(db);
         test::RecordingLog log;
-        const auto build = running ? std::optional<std::string>(running) : std::nullopt;
-        EXPECT_EQ(VersionCheck(defaults, log).checkVersion(build), firstRun);
+        EXPECT_EQ(VersionCheck(defaults, log).checkVersion(running), firstRun);
         decltype(db.values) stored{{"reticleFlags", std::int64_t{firstRun ? 0x180000 : 0x60000}}};
         if (firstRun)
             stored["reticleDisplayMinDist"] = 5.0f;
-        if (build)
-            stored["lastVersion"] = *build;
+        if (running)
+            stored["lastVersion"] = *running;
         EXPECT_EQ(db.values, stored);
         EXPECT_EQ(log.lines.size(), firstRun ? 1u : 0u);
         EXPECT_EQ(defaults.reticleDisplayMinDist.value(), firstRun ? 5.0f : 0.0f);
