@@ -116,17 +116,26 @@ std::optional<InputEvent> X11EventTranslator::key(bool isModifierKey, bool press
     return makeEvent(pressed ? EventType::keyDown : EventType::keyUp, 0, xTime);
 }
 
-InputEvent X11EventTranslator::motion(unsigned long xTime) {
+std::pair<EventType, std::int64_t> X11EventTranslator::motionKind() const {
     if (heldButtons & bit(1)) {
-        return makeEvent(EventType::leftMouseDragged, 0, xTime);
+        return {EventType::leftMouseDragged, 0};
     }
     if (heldButtons & bit(3)) {
-        return makeEvent(EventType::rightMouseDragged, 1, xTime);
+        return {EventType::rightMouseDragged, 1};
     }
     if (lastOtherButton != 0) {
-        return makeEvent(EventType::otherMouseDragged, *buttonNumber(lastOtherButton), xTime);
+        return {EventType::otherMouseDragged, *buttonNumber(lastOtherButton)};
     }
-    return makeEvent(EventType::mouseMoved, 0, xTime);
+    return {EventType::mouseMoved, 0};
+}
+
+InputEvent X11EventTranslator::motion(unsigned long xTime) {
+    const auto [type, number] = motionKind();
+    return makeEvent(type, number, xTime);
+}
+
+bool X11EventTranslator::motionWanted(EventMask monitored) const {
+    return (monitored & maskOf(motionKind().first)) != 0;
 }
 
 double X11EventTranslator::seconds(unsigned long xTime) {

@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <utility>
 
 namespace zentrivo::platform {
 
@@ -45,14 +46,21 @@ public:
     /// A raw motion: moved, or dragged while a button is held (left before right before the
     /// other buttons, which report the most recently pressed one).
     InputEvent motion(unsigned long xTime);
+    /// Whether a monitor of `monitored` events would receive the motion event a movement makes
+    /// now. The movement type depends on the held buttons, so the answer changes with them.
+    bool motionWanted(EventMask monitored) const;
 
     std::uint64_t currentFlags() const { return flags; }
+    /// The X time of the latest report, for an event made without one of its own.
+    unsigned long latestXTime() const { return lastTime.value_or(0); }
 
     /// Seconds on a continuous clock made from the X server's 32-bit millisecond time, which
     /// wraps after about 49.7 days.
     double seconds(unsigned long xTime);
 
 private:
+    /// The type and button number a movement reports with the buttons held now.
+    std::pair<EventType, std::int64_t> motionKind() const;
     InputEvent makeEvent(EventType type, std::int64_t number, unsigned long xTime);
 
     std::uint64_t flags = 0;

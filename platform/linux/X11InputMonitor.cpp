@@ -152,6 +152,11 @@ void X11InputMonitor::removeMonitor(Token token) {
 }
 
 Point X11InputMonitor::mouseLocation() const {
+    lastReported = queryPointer();
+    return *lastReported;
+}
+
+Point X11InputMonitor::queryPointer() const {
     Window rootReturn = 0, child = 0;
     int rootX = 0, rootY = 0, windowX = 0, windowY = 0;
     unsigned int mask = 0;
@@ -165,6 +170,9 @@ void X11InputMonitor::drain() {
         XEvent event;
         XNextEvent(display, &event);
         handle(event);
+        // A motion selection this event started checks for a missed movement before any later
+        // event is delivered, so a button's drag follows its press.
+        deliverOwedMotion();
     }
 }
 
@@ -175,6 +183,7 @@ void X11InputMonitor::handle(XEvent& event) {
         }
         const auto* raw = static_cast<const XIRawEvent*>(event.xcookie.data);
         std::optional<InputEvent> translated;
+        bool buttonChanged = false;
         switch (raw->evtype) {
         case XI_RawKeyPress:
         case XI_RawKeyRelease: {
@@ -188,6 +197,7 @@ void X11InputMonitor::handle(XEvent& event) {
         case XI_RawButtonRelease:
             translated =
                 translator.button(raw->detail, raw->evtype == XI_RawButtonPress, raw->time);
+            buttonChanged = true;
             break;
         case XI_RawMotion:
             // Smooth scrolling arrives as raw motion on the scroll axes only; like the scroll
@@ -201,6 +211,10 @@ void X11InputMonitor::handle(XEvent& event) {
             break;
         }
         XFreeEventData(display, &event.xcookie);
+        if (buttonChanged) {
+            // A held or released button changes the movement type, and with it who wants motion.
+            updateRawSelection();
+        }
         if (translated) {
             deliver(*translated);
         }
@@ -249,28 +263,55 @@ void X11InputMonitor::deliver(const InputEvent& event) {
 }
 
 void X11InputMonitor::updateRawSelection() {
-    // Buttons and motion are always read: a drag must know which button is down, and a movement
-    // right after a trigger must not be lost while the movement monitor is being started. Keys
-    // are read only while someone wants them.
-    EventMask wanted = 0;
+    EventMask monitored = 0;
     for (const auto& [token, global] : globals) {
-        wanted |= global.mask & keyTypes;
+        monitored |= global.mask;
     }
-    if (wanted == selectedMask) {
+    const EventMask keys = monitored & keyTypes;
+    const bool motion = translator.motionWanted(monitored);
+    if (keys == selectedKeys && motion == motionSelected) {
         return;
     }
-    selectedMask = wanted;
+    const bool motionStarts = motion && !motionSelected;
+    selectedKeys = keys;
+    motionSelected = motion;
     unsigned char bits[XIMaskLen(XI_LASTEVENT)] = {};
     XISetMask(bits, XI_RawButtonPress);
     XISetMask(bits, XI_RawButtonRelease);
-    XISetMask(bits, XI_RawMotion);
-    if (wanted & keyTypes) {
+    if (motion) {
+        XISetMask(bits, XI_RawMotion);
+    }
+    if (keys) {
         XISetMask(bits, XI_RawKeyPress);
         XISetMask(bits, XI_RawKeyRelease);
     }
     XIEventMask mask{XIAllMasterDevices, static_cast<int>(sizeof bits), bits};
     XISelectEvents(display, root, &mask, 1);
-    XFlush(display);
+    if (!motionStarts) {
+        XFlush(display);
+        return;
+    }
+    // The round trip puts the selection in force: every movement from now on is reported. What
+    // moved before is checked once the caller is done (it has usually just read the cursor, as
+    // the trigger's origin): after the event being handled, or from the event loop when no event
+    // is; events the round trip queued are drained before the loop sleeps.
+    XSync(display, False);
+    if (notifier && !std::exchange(motionCheckPending, true)) {
+        QMetaObject::invokeMethod(
+            notifier.get(), [this] { deliverOwedMotion(); }, Qt::QueuedConnection);
+    }
+}
+
+void X11InputMonitor::deliverOwedMotion() {
+    if (!std::exchange(motionCheckPending, false)) {
+        return;
+    }
+    // Only a program that has read the cursor can have missed it moving; an unchanged cursor owes
+    // nothing, so a trigger held still makes no event.
+    if (!motionSelected || !lastReported || queryPointer() == *lastReported) {
+        return;
+    }
+    deliver(translator.motion(translator.latestXTime()));
 }
 
 void X11InputMonitor::readModifierKeys() {

@@ -7,6 +7,7 @@
 
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -29,9 +30,12 @@ namespace zentrivo::platform {
 ///   from motion), in y-up coordinates of the primary screen (the XRandR primary output, else
 ///   the whole of screen 0), which follows screen changes.
 ///
-/// Raw key events are selected only while some monitor wants them, so typing costs nothing while
-/// only the modifier keys are watched; buttons and motion are always selected (see
-/// `updateRawSelection`).
+/// Raw key and motion events are selected only while some monitor wants them, so typing and
+/// moving the mouse cost nothing while only the trigger is watched: motion is read while a
+/// monitor wants the movement type the held buttons make (the movement monitor of a held trigger,
+/// or a drag of a watched button). Buttons are always selected, since the movement type depends
+/// on them. A movement made while motion was not selected is not lost: when the selection starts,
+/// a cursor that is no longer where the program last read it makes one motion event.
 ///
 /// Create it on the main thread, after the Qt application object, with `open`; use and destroy
 /// it there too.
@@ -78,6 +82,8 @@ private:
     void handle(_XEvent& event);
     void deliver(const InputEvent& event);
     void updateRawSelection();
+    void deliverOwedMotion();
+    Point queryPointer() const;
     void readModifierKeys();
     void readPrimaryScreen();
     void readHeldButtons();
@@ -92,7 +98,13 @@ private:
     std::map<Token, Global> globals;
     std::map<Token, EventMask> locals;
     Token nextToken = 1;
-    EventMask selectedMask = ~EventMask{0};
+    /// What is selected now: the key types a monitor wants, and whether motion is read.
+    EventMask selectedKeys = ~EventMask{0};
+    bool motionSelected = true;
+    /// Set from a motion selection's start until its owed movement has been checked.
+    bool motionCheckPending = false;
+    /// The cursor as the program last read it; none before the first read.
+    mutable std::optional<Point> lastReported;
     std::unique_ptr<QSocketNotifier> notifier;
 };
 

@@ -3,7 +3,10 @@
 
 #include "platform/linux/PrimaryScreen.h"
 
+#include <cstdlib>
 #include <gtest/gtest.h>
+#include <tuple>
+#include <vector>
 // After gtest, which has a type called None: X.h defines None as a macro.
 #include <X11/X.h>
 
@@ -39,6 +42,29 @@ TEST(X11Conversions, pointsConvertBetweenX11AndYUpBothWays) {
         SCOPED_TRACE(what);
         EXPECT_EQ(screen.toYUp(x11), yUp);
         EXPECT_EQ(screen.toX11(yUp), x11);
+    }
+}
+
+TEST(X11Conversions, motionIsWantedWhenAMonitorTakesTheTypeTheHeldButtonsMake) {
+    constexpr EventMask movement = 0x6A, sideButton = 0x0E000000, flagsOnly = 0x1000;
+    // X buttons pressed (negative: released) in order, then the monitors' mask.
+    const std::tuple<const char*, std::vector<int>, EventMask, bool> rows[] = {
+        {"nothing held, trigger's movement", {}, movement, true},
+        {"nothing held, side button only", {}, sideButton, false},
+        {"nothing held, flags only", {}, flagsOnly, false},
+        {"left held, trigger's movement", {1}, movement, true},
+        {"right held, trigger's movement", {3}, movement, false},
+        {"button 8 held, side button", {8}, sideButton, true},
+        {"button 8 released, side button", {8, -8}, sideButton, false},
+        {"left over button 8, side button", {8, 1}, sideButton, false},
+        {"scroll held, side button", {4}, sideButton, false},
+    };
+    for (const auto& [what, buttons, mask, wanted] : rows) {
+        SCOPED_TRACE(what);
+        X11EventTranslator translator;
+        for (const int button : buttons)
+            translator.button(std::abs(button), button > 0, 1);
+        EXPECT_EQ(translator.motionWanted(mask), wanted);
     }
 }
 

@@ -8,6 +8,9 @@
 #include <cstdlib>
 #include <gtest/gtest.h>
 #include <vector>
+// After gtest, which has a type called None: X.h defines None as a macro.
+#include <X11/Xlib.h>
+#include <X11/extensions/XTest.h>
 
 namespace zentrivo::platform {
 namespace {
@@ -53,6 +56,54 @@ TEST(X11InputMonitorTest, flagsFromTheKeyboardStateButtonsAndDragsFromRawEventsA
     }
     // The screen is 800 pixels high: X row 100 is 700 points above the bottom edge.
     EXPECT_EQ(x11.monitor->mouseLocation(), (Point{112, 700}));
+}
+
+TEST(X11InputMonitorTest, motionOnlyWhileWantedAndAMovementBeforeTheSelectionIsNotLost) {
+    X11InputMonitor::Opened x11 = X11InputMonitor::open();
+    ASSERT_TRUE(x11.monitor) << x11.error;
+    X11InputMonitor& input = *x11.monitor;
+    Display* driver = XOpenDisplay(nullptr);
+    ASSERT_TRUE(driver);
+    std::vector<std::pair<EventType, Point>> seen; // with the cursor read on delivery
+    const auto record = [&](const InputEvent* event) {
+        seen.emplace_back(event->type, input.mouseLocation());
+    };
+    // A watched side button (the coordinator's click mask): its drag is read while it is down.
+    input.addGlobalMonitor(0x0E000000, record);
+    ASSERT_EQ(std::system("xdotool mousemove --sync 200 200 mousedown 9"), 0);
+    ASSERT_TRUE(test::pumpUntil([&] { return !seen.empty(); }));
+    ASSERT_EQ(std::system("xdotool mousemove_relative --sync 3 0 mouseup 9"), 0);
+    ASSERT_TRUE(test::pumpUntil([&] { return seen.size() >= 3; }));
+    const std::vector<std::pair<EventType, Point>> dragged = {
+        {otherMouseDown, {200, 600}}, {otherMouseDragged, {203, 600}}, {otherMouseUp, {203, 600}}};
+    EXPECT_EQ(seen, dragged);
+
+    // A trigger that reads the cursor as its origin, then starts its movement monitor; the
+    // cursor moves in between, before motion is selected, and is then held still.
+    seen.clear();
+    std::optional<EventMonitorService::Token> movement;
+    Point origin;
+    input.addGlobalMonitor(maskOf(flagsChanged), [&](const InputEvent* event) {
+        if (event->modifierFlags == 0x180000 && !movement) {
+            origin = input.mouseLocation();
+            XTestFakeRelativeMotionEvent(driver, 0, -40, CurrentTime);
+            XSync(driver, False);
+            movement = input.addGlobalMonitor(0x6A, record);
+        } else if (event->modifierFlags == 0 && movement) {
+            input.removeMonitor(*std::exchange(movement, std::nullopt));
+        }
+    });
+    ASSERT_EQ(std::system("xdotool keydown Super_L keydown Alt_L"), 0);
+    ASSERT_TRUE(test::pumpUntil([&] { return !seen.empty(); }));
+    EXPECT_EQ(origin, (Point{203, 600}));
+    // 40 px up in X is 40 points up in y-up coordinates.
+    EXPECT_EQ(seen, (std::vector<std::pair<EventType, Point>>{{mouseMoved, {203, 640}}}));
+    ASSERT_EQ(std::system("xdotool mousemove_relative --sync 0 10"), 0);
+    ASSERT_TRUE(test::pumpUntil([&] { return seen.size() >= 2; }));
+    EXPECT_EQ(seen.back(), (std::pair<EventType, Point>{mouseMoved, {203, 630}}));
+    ASSERT_EQ(std::system("xdotool keyup Alt_L keyup Super_L"), 0);
+    ASSERT_TRUE(test::pumpUntil([&] { return !movement; }));
+    XCloseDisplay(driver);
 }
 
 } // namespace
