@@ -6,7 +6,8 @@ namespace zentrivo {
 
 AppDelegate::AppDelegate(Log& log, platform::X11InputMonitor& input)
     : log(log), input(input), database(platform::SqliteDefaultsDatabase::defaultPath(), log),
-      defaults(database), wakeDefaults(database), workspace(mainQueue),
+      defaults(database), wakeDefaults(database), launcher(mainQueue),
+      workspace(launcher, mainQueue, log),
       keyboardShortcuts(hotKeyService), arrowKeys(keyboardShortcuts, defaults) {}
 
 AppDelegate::~AppDelegate() {

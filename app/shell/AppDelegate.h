@@ -14,6 +14,7 @@
 #include "app/reticle/ui/QtReticleWindow.h"
 #include "app/reticle/ui/SlotIcons.h"
 #include "app/settings/Defaults.h"
+#include "platform/linux/EwmhWorkspace.h"
 #include "platform/linux/GioWorkspace.h"
 #include "platform/linux/LinuxPlatformProfile.h"
 #include "platform/linux/QtMainQueue.h"
@@ -48,7 +49,9 @@ private:
     WakeDefaults wakeDefaults;
     NotificationCenter notificationCenter;
     platform::LinuxPlatformProfile profile;
-    platform::GioWorkspace workspace;
+    /// Starts applications and opens files; `workspace` adds what runs and acts on windows.
+    platform::GioWorkspace launcher;
+    platform::EwmhWorkspace workspace;
     NewestSystemInfo systemInfo;
     SilentHaptics haptics;
     RefusingHotKeyService hotKeyService;

@@ -9,9 +9,9 @@ namespace zentrivo::platform {
 /// its desktop-file id without ".desktop", its bundle path is the desktop entry's file, and
 /// starting it honours the entry's Exec field codes without ever going through a shell.
 ///
-/// Running applications are not known yet (the EWMH adapter will bring them): until then this
-/// adapter reports none running and no frontmost application, `activate` and `hide` do nothing,
-/// and activation observers are accepted but never called.
+/// It knows nothing of windows: on its own it reports none running and no frontmost
+/// application, `activate` and `hide` do nothing, and activation observers are never called. The
+/// program puts `EwmhWorkspace` in front of it, which adds those from the window manager.
 ///
 /// Use it on the main thread. GIO reads the XDG_DATA_HOME/XDG_DATA_DIRS desktop-entry index once
 /// per process, at its first use.
