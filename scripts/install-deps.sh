@@ -11,6 +11,7 @@ packages=(
   # run and test
   xvfb xdotool x11-utils xcompmgr dbus dbus-x11 desktop-file-utils imagemagick sqlite3
   adwaita-icon-theme hicolor-icon-theme procps
+  openbox  # an EWMH window manager for the running-application tests
 )
 
 missing=()
