@@ -6,9 +6,10 @@ namespace zentrivo {
 
 AppDelegate::AppDelegate(Log& log, platform::X11InputMonitor& input)
     : log(log), input(input), database(platform::SqliteDefaultsDatabase::defaultPath(), log),
-      defaults(database), wakeDefaults(database), launcher(mainQueue),
+      defaults(database), wakeDefaults(database),
+      wakeNotifier(QDBusConnection::systemBus(), log), launcher(mainQueue),
       workspace(launcher, mainQueue, log),
-      keyboardShortcuts(hotKeyService), arrowKeys(keyboardShortcuts, defaults) {}
+      hotKeyService(log), keyboardShortcuts(hotKeyService), arrowKeys(keyboardShortcuts, defaults) {}
 
 AppDelegate::~AppDelegate() {
     // Tear down in the reverse order of start-up: nothing may call into an object already gone.
@@ -40,6 +41,7 @@ void AppDelegate::applicationDidFinishLaunching() {
         *reticleManager, defaults, notificationCenter, input, touchDevice, mainLoop, mainQueue,
         input, AccessibilityPorts{inputAccess, accessibilityWindows, processExit});
     mouseGestureManager->start();
+    wakeNotifier.addWakeObserver([this] { log.info("woke from sleep"); });
 }
 
 } // namespace zentrivo

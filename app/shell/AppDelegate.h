@@ -17,8 +17,10 @@
 #include "platform/linux/EwmhWorkspace.h"
 #include "platform/linux/GioWorkspace.h"
 #include "platform/linux/LinuxPlatformProfile.h"
+#include "platform/linux/LogindWakeNotifier.h"
 #include "platform/linux/QtMainQueue.h"
 #include "platform/linux/SqliteDefaultsDatabase.h"
+#include "platform/linux/X11HotKeyService.h"
 #include "platform/linux/X11InputMonitor.h"
 
 #include <memory>
@@ -47,6 +49,7 @@ private:
     platform::SqliteDefaultsDatabase database;
     Defaults defaults;
     WakeDefaults wakeDefaults;
+    platform::LogindWakeNotifier wakeNotifier;
     NotificationCenter notificationCenter;
     platform::LinuxPlatformProfile profile;
     /// Starts applications and opens files; `workspace` adds what runs and acts on windows.
@@ -54,7 +57,7 @@ private:
     platform::EwmhWorkspace workspace;
     NewestSystemInfo systemInfo;
     SilentHaptics haptics;
-    RefusingHotKeyService hotKeyService;
+    platform::X11HotKeyService hotKeyService;
     CarbonKeyboardShortcuts keyboardShortcuts;
     ArrowHotKeys arrowKeys;
 

@@ -2,7 +2,6 @@
 
 #include "app/core/SystemInfo.h"
 #include "app/input/EventTapService.h"
-#include "app/input/HotKeyService.h"
 #include "app/input/InputAccess.h"
 #include "app/input/ProcessExit.h"
 #include "app/reticle/Haptics.h"
@@ -26,18 +25,6 @@ public:
 class NewestSystemInfo final : public SystemInfo {
 public:
     bool isAtLeast(int, int) const override { return true; }
-};
-
-/// Stands in for the X11 key-grab service until it exists: every hot key is refused, so the
-/// arrow keys simply do not display the reticle (a refused key is the documented outcome when
-/// another program holds it).
-class RefusingHotKeyService final : public HotKeyService {
-public:
-    std::optional<HotKeyRef> registerHotKey(std::uint32_t, std::uint32_t, EventHotKeyID) override {
-        return std::nullopt;
-    }
-    void unregisterHotKey(HotKeyRef) override {}
-    void setEventHandler(Handler) override {}
 };
 
 /// Stands in for the touchpad reader until it exists: no tap can be created, so the
