@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(
   # build
   build-essential cmake ninja-build ccache pkg-config git
-  qt6-base-dev libqt6svg6 libx11-dev libxi-dev libxtst-dev libxrandr-dev libevdev-dev
+  qt6-base-dev libqt6svg6 libx11-dev libxi-dev libxtst-dev libxrandr-dev libevdev-dev libudev-dev
   libglib2.0-dev libsqlite3-dev nlohmann-json3-dev libutf8proc-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   # run and test

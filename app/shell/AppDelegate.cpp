@@ -9,7 +9,8 @@ AppDelegate::AppDelegate(Log& log, platform::X11InputMonitor& input)
       defaults(database), wakeDefaults(database),
       wakeNotifier(QDBusConnection::systemBus(), log), launcher(mainQueue),
       workspace(launcher, mainQueue, log),
-      hotKeyService(log), keyboardShortcuts(hotKeyService), arrowKeys(keyboardShortcuts, defaults) {}
+      hotKeyService(log), keyboardShortcuts(hotKeyService), arrowKeys(keyboardShortcuts, defaults),
+      touchDevice(log) {}
 
 AppDelegate::~AppDelegate() {
     // Tear down in the reverse order of start-up: nothing may call into an object already gone.

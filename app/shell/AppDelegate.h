@@ -20,6 +20,8 @@
 #include "platform/linux/LogindWakeNotifier.h"
 #include "platform/linux/QtMainQueue.h"
 #include "platform/linux/SqliteDefaultsDatabase.h"
+#include "platform/linux/TouchpadAccess.h"
+#include "platform/linux/TouchpadTapService.h"
 #include "platform/linux/X11HotKeyService.h"
 #include "platform/linux/X11InputMonitor.h"
 
@@ -62,8 +64,8 @@ private:
     ArrowHotKeys arrowKeys;
 
     QtRunLoop mainLoop;
-    NoTouchDevice touchDevice;
-    DeviceNodeInputAccess inputAccess;
+    platform::TouchpadTapService touchDevice;
+    platform::TouchpadAccess inputAccess;
     QtAccessibilityWindowFactory accessibilityWindows;
     EventLoopExit processExit;
 

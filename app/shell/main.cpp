@@ -5,6 +5,7 @@
 #include "platform/linux/X11InputMonitor.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <cstdio>
 #include <filesystem>
 #include <unistd.h>
@@ -44,6 +45,10 @@ int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("zentrivo"));
     QApplication::setDesktopFileName(QString::fromLatin1(serviceName));
+    // How the program introduces itself in its own windows (the permission prompt): the
+    // desktop entry's name and icon.
+    QApplication::setApplicationDisplayName(QStringLiteral("Zentrivo"));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("input-mouse")));
     // A tray-less program with one window that comes and goes: closing it must not end the run.
     QApplication::setQuitOnLastWindowClosed(false);
 

@@ -26,6 +26,14 @@ QString nameFor(const std::optional<std::string>& appName) {
     return appName ? QString::fromStdString(*appName) : QGuiApplication::applicationDisplayName();
 }
 
+/// Wraps `label`'s text (in its final font) at `width`. The column's layout would otherwise size
+/// the label's height for the column's wider width and cut off the lines beyond.
+void wrapAt(QLabel* label, int width) {
+    label->setWordWrap(true);
+    label->setFixedWidth(width);
+    label->setMinimumHeight(label->heightForWidth(width));
+}
+
 void makeSecondary(QLabel* label) {
     QPalette palette = label->palette();
     palette.setColor(QPalette::WindowText, palette.color(QPalette::PlaceholderText));
@@ -80,23 +88,23 @@ AccessibilityWindowWidget::AccessibilityWindowWidget(const AccessibilityPromptCo
     }
 
     QLabel* message = addLabel(QString::fromStdString(content.message), "message");
-    message->setWordWrap(true);
-    message->setFixedWidth(messageWidth);
+    wrapAt(message, messageWidth);
     makeSecondary(message);
     inner->addWidget(message, 0, Qt::AlignHCenter);
 
     QLabel* instruction = addLabel(QString::fromUtf8(instructionText), "instruction");
-    instruction->setWordWrap(true);
-    instruction->setFixedWidth(instructionWidth);
     QFont small = instruction->font();
     small.setPointSize(instructionFontSize);
     instruction->setFont(small);
+    wrapAt(instruction, instructionWidth);
     makeSecondary(instruction);
     inner->addWidget(instruction, 0, Qt::AlignHCenter);
 
     QLabel* commandLabel = addLabel(QString::fromUtf8(command), "command");
     commandLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
     commandLabel->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    // Wrapped for reading only: selecting or copying it gives the one-line command.
+    wrapAt(commandLabel, messageWidth);
     inner->addWidget(commandLabel, 0, Qt::AlignHCenter);
 
     auto* copy = new QPushButton(QString::fromUtf8(copyButtonTitle), this);

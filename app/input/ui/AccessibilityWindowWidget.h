@@ -15,9 +15,15 @@ namespace zentrivo {
 class AccessibilityWindowWidget final : public QWidget {
 public:
     static constexpr const char* instructionText =
-        "Zentrivo needs to read your touchpad. Add your user to the input group, then log out "
-        "and back in:";
-    static constexpr const char* command = "sudo usermod -aG input $USER";
+        "Run this once in a terminal to let Zentrivo read your touchpad, and no other device. "
+        "It takes effect at once.";
+    /// Installs a udev rule that gives the user at the seat access to touchpads only (never the
+    /// `input` group, which would open every keyboard to every program of the user), then
+    /// applies it to the input devices present.
+    static constexpr const char* command =
+        "echo 'ENV{ID_INPUT_TOUCHPAD}==\"1\", TAG+=\"uaccess\"' | "
+        "sudo tee /etc/udev/rules.d/70-zentrivo-touchpad.rules && "
+        "sudo udevadm control --reload && sudo udevadm trigger --subsystem-match=input";
     static constexpr const char* copyButtonTitle = "Copy Command";
     static constexpr int iconSize = 80;
     static constexpr int titleFontSize = 22;
