@@ -2,7 +2,6 @@
 
 #include "app/input/EventTapService.h"
 
-#include <algorithm>
 #include <optional>
 #include <vector>
 
@@ -10,8 +9,7 @@ namespace zentrivo::test {
 
 /// A tap whose `deliver` runs the callback at once, as its serving loop would; a tap on no loop
 /// delivers nothing, and only events of its mask pass.
-class FakeEventTap final : public EventTap {
-public:
+struct FakeEventTap final : EventTap {
     FakeEventTap(std::vector<FakeEventTap*>& live, EventMask mask, EventTapService::Callback call)
         : live(live), mask(mask), callback(std::move(call)) {
         live.push_back(this);
@@ -27,7 +25,6 @@ public:
             callback(notice, event ? &*event : nullptr);
     }
 
-private:
     std::vector<FakeEventTap*>& live;
     const EventMask mask;
     EventTapService::Callback callback;
@@ -36,19 +33,15 @@ private:
 
 /// Makes `FakeEventTap`s; refuses while `permitted` is false, like a device the process may not
 /// read. The taps never add a source, so any loop will do, even a `RunLoopThread` never started.
-class FakeEventTapService final : public EventTapService {
-public:
+struct FakeEventTapService final : EventTapService {
     std::unique_ptr<EventTap> createTap(EventMask mask, Callback callback) override {
         ++createAttempts;
         return permitted ? std::make_unique<FakeEventTap>(live, mask, std::move(callback))
                          : nullptr;
     }
-    /// The newest tap still alive, or null.
-    FakeEventTap* latest() const { return live.empty() ? nullptr : live.back(); }
-
     bool permitted = true;
     int createAttempts = 0;
-    std::vector<FakeEventTap*> live;
+    std::vector<FakeEventTap*> live; // oldest first
 };
 
 } // namespace zentrivo::test

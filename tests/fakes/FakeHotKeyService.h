@@ -2,16 +2,14 @@
 
 #include "app/input/HotKeyService.h"
 
-#include <vector>
+#include <map>
 
 namespace zentrivo::test {
 
 /// Hot keys in memory: records registrations, refuses the key code another program holds, and
 /// hands events to the installed handler.
-class FakeHotKeyService final : public HotKeyService {
-public:
+struct FakeHotKeyService final : HotKeyService {
     struct Registration {
-        HotKeyRef ref;
         std::uint32_t keyCode, carbonModifiers;
         EventHotKeyID hotKeyId;
     };
@@ -20,12 +18,10 @@ public:
                                             EventHotKeyID hotKeyId) override {
         if (keyCode == refused)
             return std::nullopt;
-        registered.push_back({++lastRef, keyCode, carbonModifiers, hotKeyId});
+        registered[++lastRef] = {keyCode, carbonModifiers, hotKeyId};
         return lastRef;
     }
-    void unregisterHotKey(HotKeyRef ref) override {
-        std::erase_if(registered, [ref](const Registration& r) { return r.ref == ref; });
-    }
+    void unregisterHotKey(HotKeyRef ref) override { registered.erase(ref); }
     void setEventHandler(Handler newHandler) override { handler = std::move(newHandler); }
 
     /// Delivers an event the way the platform would; without a handler it goes unhandled.
@@ -33,11 +29,9 @@ public:
         return handler ? handler(event ? &*event : nullptr) : HotKeyEventResult::notHandled;
     }
 
-    std::vector<Registration> registered;
+    std::map<HotKeyRef, Registration> registered; // by reference: 1, 2, … in registration order
     std::optional<std::uint32_t> refused;
     Handler handler;
-
-private:
     HotKeyRef lastRef = 0;
 };
 

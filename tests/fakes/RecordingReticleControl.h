@@ -9,8 +9,7 @@ namespace zentrivo::test {
 
 /// Records what the reticle is told, as compact strings ("show", "show 40", "moved 10,20",
 /// "dismiss perform", "dismiss cancel"), whole points only, so that a test can compare sequences.
-class RecordingReticleControl final : public ReticleControl {
-public:
+struct RecordingReticleControl final : ReticleControl {
     void show(std::optional<float> minDist) override {
         calls.push_back(minDist ? "show " + std::to_string(int(*minDist)) : "show");
     }

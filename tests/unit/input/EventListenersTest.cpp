@@ -20,12 +20,10 @@ using Times = std::vector<double>;
 
 TEST(EventMonitors, StartedTwiceEachKeepsOneMonitorPerKindAndStopRemovesThem) {
     test::FakeEventMonitorService service;
-    std::vector<std::string> seen;
+    std::string seen;
     // masks: 0x20 mouse moved, 0x1000 flags changed
-    EventMonitor both(service, 0x20,
-                      [&](const InputEvent* e) { seen.push_back(e ? "both" : "both none"); });
-    GlobalEventMonitor global(service, 0x1000,
-                              [&](const InputEvent*) { seen.push_back("global"); });
+    EventMonitor both(service, 0x20, [&](const InputEvent* e) { seen += e ? 'b' : '0'; });
+    GlobalEventMonitor global(service, 0x1000, [&](const InputEvent*) { seen += 'g'; });
     LocalEventMonitor local(service, 0x1020, [](const InputEvent& e) { return std::optional(e); });
     for (EventListener* listener : std::initializer_list<EventListener*>{&both, &global, &local})
         listener->start(), listener->start();
@@ -33,7 +31,7 @@ TEST(EventMonitors, StartedTwiceEachKeepsOneMonitorPerKindAndStopRemovesThem) {
     service.send({.type = EventType::mouseMoved});
     service.send({.type = EventType::flagsChanged});
     service.send({.type = EventType::mouseMoved}, false);
-    EXPECT_EQ(seen, (std::vector<std::string>{"both", "global", "both none"}));
+    EXPECT_EQ(seen, "bg0"); // b, g: both, global; 0: none to both
     both.stop(), global.stop(), local.stop(), local.stop();
     EXPECT_TRUE(service.monitors.empty());
 }
@@ -47,35 +45,25 @@ TEST(EventTapListener, OnMainHandsEventsOverThroughTheQueueAndReplacesATapTheSys
         taps, loop, queue, 0x20000000, true,
         [&](const InputEvent& e) { return filtered.push_back(e.timestamp), true; },
         [&](const InputEvent& e) { handled.push_back(e.timestamp); });
-    const auto deliver = [&](double t) {
-        taps.latest()->deliver(InputEvent{.type = EventType::gesture, .timestamp = t});
-    };
-    const auto disabled = [&] {
-        taps.latest()->deliver(std::nullopt, TapNotice::disabledBySystem);
-    };
 
-    listener->start();
-    listener->start(); // one listener never holds two taps
-    deliver(1);
-    taps.latest()->deliver(std::nullopt); // undecodable: reaches neither
-    EXPECT_EQ(filtered, Times{1});
-    EXPECT_TRUE(handled.empty()); // a filterer's true still queues it for the handler
-    queue.runUntilIdle();
-    EXPECT_EQ(handled, Times{1});
+    listener->start(), listener->start(); // one listener never holds two taps
+    taps.live.back()->deliver(InputEvent{.type = EventType::gesture, .timestamp = 1});
+    taps.live.back()->deliver(std::nullopt); // undecodable: reaches neither
+    // a filterer's true still queues the event for the handler
+    EXPECT_EQ(std::pair(filtered, handled), std::pair(Times{1}, Times{}));
 
-    disabled();
-    disabled(); // the same tap's second notice: stale
+    // the same tap's second notice is stale
+    taps.live.back()->deliver(std::nullopt, TapNotice::disabledBySystem);
+    taps.live.back()->deliver(std::nullopt, TapNotice::disabledBySystem);
     queue.runUntilIdle();
-    EXPECT_EQ(std::pair(taps.createAttempts, taps.live.size()), std::pair(3, 1ul));
-    deliver(2);
-    disabled();
-    listener->stop(); // the notice, handled after the stop, restarts nothing
-    listener->stop();
+    taps.live.back()->deliver(InputEvent{.type = EventType::gesture, .timestamp = 2});
+    taps.live.back()->deliver(std::nullopt, TapNotice::disabledBySystem);
+    listener->stop(), listener->stop(); // the notice, handled after the stop, restarts nothing
     queue.runUntilIdle();
     EXPECT_EQ(std::pair(taps.createAttempts, taps.live.size()), std::pair(3, 0ul));
 
     listener->start();
-    deliver(3);
+    taps.live.back()->deliver(InputEvent{.type = EventType::gesture, .timestamp = 3});
     listener.reset(); // what a destroyed listener had queued is dropped
     queue.runUntilIdle();
     EXPECT_EQ(handled, (Times{1, 2}));
@@ -86,7 +74,7 @@ TEST(RunLoopThread, ServesSourcesOnItsOwnThread) {
     ASSERT_TRUE(thread.start());
     const int fd = ::eventfd(1, EFD_CLOEXEC | EFD_NONBLOCK); // readable at once
     std::promise<std::thread::id> served;
-    const auto source = thread.addSource(fd, [&] {
+    thread.addSource(fd, [&] {
         std::uint64_t count = 0;
         EXPECT_EQ(::read(fd, &count, sizeof count), 8);
         served.set_value(std::this_thread::get_id()); // a second call would throw
@@ -94,7 +82,6 @@ TEST(RunLoopThread, ServesSourcesOnItsOwnThread) {
     auto servedOn = served.get_future();
     ASSERT_EQ(servedOn.wait_for(5s), std::future_status::ready);
     EXPECT_NE(servedOn.get(), std::this_thread::get_id());
-    thread.removeSource(source);
     thread.stop();
     ::close(fd);
 }
