@@ -4,47 +4,40 @@
 #include "app/input/InputAccess.h"
 #include "app/input/ProcessExit.h"
 
-#include <deque>
 #include <vector>
 
 namespace zentrivo::test {
 
-class FakeInputAccess final : public InputAccess {
-public:
+struct FakeInputAccess final : InputAccess {
     bool isTrusted() const override { return trusted; }
     bool trusted = false;
 };
 
-/// Prompt windows as records; each record outlives its window so tests can look back.
-class FakeAccessibilityWindowFactory final : public AccessibilityWindowFactory {
-public:
-    struct Record {
-        AccessibilityPromptContent content;
-        std::function<void()> quit;
-        bool shown = false; // presented and not closed since
-        bool destroyed = false;
-    };
-
+/// Counts the prompt windows it makes and keeps what the newest was given and whether it shows.
+struct FakeAccessibilityWindowFactory final : AccessibilityWindowFactory {
     std::unique_ptr<AccessibilityWindow> makeWindow(const AccessibilityPromptContent& content,
-                                                    std::function<void()> quit) override {
-        windows.push_back({content, std::move(quit)});
-        return std::make_unique<Window>(windows.back());
+                                                    std::function<void()> quitAction) override {
+        ++made, behavior = content.closeBehavior, quit = std::move(quitAction);
+        return std::make_unique<Window>(*this);
     }
 
-    std::deque<Record> windows; // stable references
+    int made = 0, open = 0; // open: made and not yet destroyed
+    bool shown = false;     // presented and not closed since
+    CloseBehavior behavior{};
+    std::function<void()> quit;
 
-private:
     struct Window final : AccessibilityWindow {
-        explicit Window(Record& record) : record(record) {}
-        ~Window() override { record.destroyed = true; }
-        void present() override { record.shown = true; }
-        void close() override { record.shown = false; }
-        Record& record;
+        explicit Window(FakeAccessibilityWindowFactory& windows) : windows(windows) {
+            ++windows.open;
+        }
+        ~Window() override { --windows.open; }
+        void present() override { windows.shown = true; }
+        void close() override { windows.shown = false; }
+        FakeAccessibilityWindowFactory& windows;
     };
 };
 
-class FakeProcessExit final : public ProcessExit {
-public:
+struct FakeProcessExit final : ProcessExit {
     void exitProcess(int status) override { statuses.push_back(status); }
     std::vector<int> statuses;
 };
