@@ -208,12 +208,39 @@ EwmhWorkspace::Identity EwmhWorkspace::readIdentity(unsigned long window) const 
     return identity;
 }
 
+EwmhWorkspace::ClientWindow EwmhWorkspace::readWindow(unsigned long id) const {
+    if (identitiesGeneration != entries.generation()) {
+        identities.clear();
+        identitiesGeneration = entries.generation();
+    }
+    ClientWindow window{id, {}, {}, true, false};
+    if (const auto cached = identities.find(id); cached != identities.end()) {
+        window.identity = cached->second;
+    } else {
+        window.identity = readIdentity(id);
+        // Some programs name their windows only after mapping them: keep only what matched.
+        if (window.identity.desktopId)
+            identities.emplace(id, window.identity);
+    }
+    const Identity& identity = window.identity;
+    window.appKey = identity.desktopId ? "id:" + *identity.desktopId
+                    : identity.pid     ? "pid:" + std::to_string(identity.pid)
+                                       : "window:" + std::to_string(id);
+    const Property state = readProperty(display, id, atoms->wmStateNet);
+    const auto has = [&](Atom atom) {
+        return std::find(state.items.begin(), state.items.end(), atom) != state.items.end();
+    };
+    window.counts = !has(atoms->skipTaskbar);
+    const Property icccm = readProperty(display, id, atoms->wmState);
+    window.minimised =
+        icccm.items.empty() ? has(atoms->hidden) : icccm.items.front() == wmStateIconic;
+    return window;
+}
+
 EwmhWorkspace::Snapshot EwmhWorkspace::readSnapshot() const {
     Snapshot snapshot;
-    if (!display)
-        return snapshot;
-    checkWindowManager();
-    if (wmCheck == 0)
+    // The window manager's start and end arrive as events (see `checkWindowManager`).
+    if (!display || wmCheck == 0)
         return snapshot;
     std::vector<unsigned long> clients =
         readProperty(display, root, atoms->clientListStacking).items;
@@ -222,72 +249,54 @@ EwmhWorkspace::Snapshot EwmhWorkspace::readSnapshot() const {
     // Both lists go from the bottom (or the oldest) to the top.
     std::reverse(clients.begin(), clients.end());
     snapshot.active = firstItem(readProperty(display, root, atoms->activeWindow));
-
-    if (identitiesGeneration != entries.generation()) {
-        identities.clear();
-        identitiesGeneration = entries.generation();
-    }
-    std::map<unsigned long, Identity> kept;
-    for (unsigned long id : clients) {
-        ClientWindow window{id, {}, {}, true, false};
-        const auto cached = identities.find(id);
-        window.identity = cached != identities.end() ? cached->second : readIdentity(id);
-        // Some programs name their windows only after mapping them: keep only what matched.
-        if (window.identity.desktopId)
-            kept.emplace(id, window.identity);
-        const Identity& identity = window.identity;
-        window.appKey = identity.desktopId ? "id:" + *identity.desktopId
-                        : identity.pid     ? "pid:" + std::to_string(identity.pid)
-                                           : "window:" + std::to_string(id);
-        const Property state = readProperty(display, id, atoms->wmStateNet);
-        const auto has = [&](Atom atom) {
-            return std::find(state.items.begin(), state.items.end(), atom) != state.items.end();
-        };
-        window.counts = !has(atoms->skipTaskbar);
-        const Property icccm = readProperty(display, id, atoms->wmState);
-        window.minimised = icccm.items.empty() ? has(atoms->hidden)
-                                               : icccm.items.front() == wmStateIconic;
-        snapshot.windows.push_back(std::move(window));
-    }
-    identities = std::move(kept);
+    for (unsigned long id : clients)
+        snapshot.windows.push_back(readWindow(id));
+    // Forget the windows that have gone.
+    std::erase_if(identities, [&](const auto& entry) {
+        return std::find(clients.begin(), clients.end(), entry.first) == clients.end();
+    });
     return snapshot;
+}
+
+bool EwmhWorkspace::isRegular(const ClientWindow& window) const {
+    // Zentrivo's own windows never make it an application the user was working in.
+    const Identity& identity = window.identity;
+    return identity.desktopId && identity.normal && identity.pid != ::getpid();
+}
+
+RunningApp EwmhWorkspace::describe(const ClientWindow& window) const {
+    const Identity& identity = window.identity;
+    RunningApp app;
+    app.handle = identity.pid;
+    app.activationPolicy =
+        isRegular(window) ? ActivationPolicy::regular : ActivationPolicy::accessory;
+    if (identity.desktopId) {
+        app.bundleIdentifier = identity.desktopId;
+        if (const auto* entry = entries.find(*identity.desktopId)) {
+            app.bundlePath = entry->path;
+            app.localizedName = entry->name;
+        }
+    } else if (!identity.wmClass.empty()) {
+        app.localizedName = identity.wmClass;
+    }
+    return app;
 }
 
 std::vector<RunningApp> EwmhWorkspace::applications(const Snapshot& snapshot) const {
     std::vector<RunningApp> apps;
     std::vector<std::string> keys;
-    std::vector<bool> regular;
     for (const ClientWindow& window : snapshot.windows) {
         if (!window.counts)
             continue;
         const auto found = std::find(keys.begin(), keys.end(), window.appKey);
-        const Identity& identity = window.identity;
-        // Zentrivo's own windows never make it an application the user was working in.
-        const bool isRegular = identity.desktopId && identity.normal && identity.pid != ::getpid();
-        if (found != keys.end()) {
-            const auto index = static_cast<std::size_t>(found - keys.begin());
-            if (isRegular && !regular[index]) {
-                regular[index] = true;
-                apps[index].activationPolicy = ActivationPolicy::regular;
-            }
-            continue;
+        if (found == keys.end()) {
+            // The top-most window's process stands for the application.
+            keys.push_back(window.appKey);
+            apps.push_back(describe(window));
+        } else if (isRegular(window)) {
+            apps[static_cast<std::size_t>(found - keys.begin())].activationPolicy =
+                ActivationPolicy::regular;
         }
-        RunningApp app;
-        // The top-most window's process stands for the application.
-        app.handle = identity.pid;
-        app.activationPolicy = isRegular ? ActivationPolicy::regular : ActivationPolicy::accessory;
-        if (identity.desktopId) {
-            app.bundleIdentifier = identity.desktopId;
-            if (const auto* entry = entries.find(*identity.desktopId)) {
-                app.bundlePath = entry->path;
-                app.localizedName = entry->name;
-            }
-        } else if (!identity.wmClass.empty()) {
-            app.localizedName = identity.wmClass;
-        }
-        keys.push_back(window.appKey);
-        regular.push_back(isRegular);
-        apps.push_back(std::move(app));
     }
     return apps;
 }
@@ -309,6 +318,15 @@ std::optional<RunningApp> EwmhWorkspace::frontmost(const Snapshot& snapshot) con
 }
 
 std::optional<RunningApp> EwmhWorkspace::frontmostApplication() const {
+    if (!display || wmCheck == 0)
+        return std::nullopt;
+    // The common case needs the active window alone: a taskbar window that makes its
+    // application regular by itself.
+    const unsigned long active = firstItem(readProperty(display, root, atoms->activeWindow));
+    if (active == 0)
+        return std::nullopt;
+    if (const ClientWindow window = readWindow(active); window.counts && isRegular(window))
+        return describe(window);
     return frontmost(readSnapshot());
 }
 

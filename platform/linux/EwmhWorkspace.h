@@ -85,6 +85,10 @@ private:
     };
 
     Snapshot readSnapshot() const;
+    ClientWindow readWindow(unsigned long id) const;
+    bool isRegular(const ClientWindow& window) const;
+    /// The application of `window` as far as that window alone tells.
+    RunningApp describe(const ClientWindow& window) const;
     Identity readIdentity(unsigned long window) const;
     std::vector<RunningApp> applications(const Snapshot& snapshot) const;
     std::optional<RunningApp> frontmost(const Snapshot& snapshot) const;
