@@ -55,14 +55,11 @@ TEST(LogindWakeNotifierTest, onlyTheLogindOwnersWakeReachesTheObserversStillRegi
 TEST(LogindWakeNotifierTest, withoutABusOneLineSaysWakesGoUnnoticed) {
     test::RecordingLog log;
     LogindWakeNotifier notifier(
-        QDBusConnection::connectToBus(QStringLiteral("unix:path=/nonexistent/bus"),
+        QDBusConnection::connectToBus(QStringLiteral("unix:path=/nonexistent"),
                                       QStringLiteral("nowhere")),
         log);
-    notifier.addWakeObserver([] {});
     ASSERT_EQ(log.lines.size(), 1u);
-    EXPECT_EQ(log.lines[0].level, LogLevel::error);
-    EXPECT_NE(log.lines[0].message.find("waking from sleep goes unnoticed"), std::string::npos)
-        << log.lines[0].message;
+    EXPECT_NE(log.lines[0].message.find("waking from sleep goes unnoticed"), std::string::npos);
 }
 
 } // namespace

@@ -16,11 +16,11 @@
 namespace zentrivo::platform {
 namespace {
 
-constexpr std::uint32_t right = 124, left = 123, superAlt = 0x900;
-constexpr unsigned int base = Mod4Mask | Mod1Mask;
-// Mod2 is Num Lock in the server's default keymap.
+constexpr std::uint32_t pressed = 5, released = 6, superAlt = 0x900, zntr = 0x5A4E5452;
+constexpr unsigned int base = Mod4Mask | Mod1Mask; // Mod2 is Num Lock in the server's keymap
 const std::vector<unsigned int> variants = {base, base | LockMask, base | Mod2Mask,
                                             base | LockMask | Mod2Mask};
+using Seen = std::vector<std::pair<std::uint32_t, std::uint32_t>>; // kind, id
 
 int lastError = Success;
 int recordError(Display*, XErrorEvent* error) {
@@ -28,160 +28,113 @@ int recordError(Display*, XErrorEvent* error) {
     return 0;
 }
 
-/// Another X client, taking and releasing the same combinations the service does.
-class OtherClient {
-public:
-    OtherClient() : display(XOpenDisplay(nullptr)) { XSetErrorHandler(recordError); }
-    ~OtherClient() { XCloseDisplay(display); }
+/// Whether another client may grab the combination; `keep` holds it if so.
+bool grab(Display* other, unsigned int keyCode, unsigned int modifiers, bool keep = false) {
+    lastError = Success;
+    const Window root = DefaultRootWindow(other);
+    XGrabKey(other, static_cast<int>(keyCode), modifiers, root, False, GrabModeAsync,
+             GrabModeAsync);
+    XSync(other, False);
+    if (lastError == Success && !keep)
+        XUngrabKey(other, static_cast<int>(keyCode), modifiers, root);
+    XSync(other, False);
+    return lastError == Success;
+}
 
-    unsigned int keyCode(KeySym keysym) { return XKeysymToKeycode(display, keysym); }
-    /// Whether the server lets this client grab the combination; a grab taken is kept.
-    bool grab(unsigned int keyCode, unsigned int modifiers) {
-        lastError = Success;
-        XGrabKey(display, static_cast<int>(keyCode), modifiers, DefaultRootWindow(display), False,
-                 GrabModeAsync, GrabModeAsync);
-        XSync(display, False);
-        return lastError == Success;
-    }
-    void ungrab(unsigned int keyCode, unsigned int modifiers) {
-        XUngrabKey(display, static_cast<int>(keyCode), modifiers, DefaultRootWindow(display));
-        XSync(display, False);
-    }
-    /// Whether every variant is free: each is grabbed and released again.
-    bool allFree(unsigned int keyCode) {
-        for (const unsigned int modifiers : variants) {
-            if (!grab(keyCode, modifiers))
-                return false;
-            ungrab(keyCode, modifiers);
-        }
-        return true;
-    }
-    /// Whether no variant can be grabbed.
-    bool noneFree(unsigned int keyCode) {
-        for (const unsigned int modifiers : variants)
-            if (grab(keyCode, modifiers)) {
-                ungrab(keyCode, modifiers);
-                return false;
-            }
-        return true;
-    }
-
-    Display* display;
-};
-
-using Seen = std::vector<std::pair<std::uint32_t, std::uint32_t>>; // kind, id
+/// How many of the four variants another client may grab.
+int freeVariants(Display* other, unsigned int keyCode) {
+    int free = 0;
+    for (const unsigned int modifiers : variants)
+        free += grab(other, keyCode, modifiers);
+    return free;
+}
 
 struct Session {
     Session() {
+        XSetErrorHandler(recordError);
         service.setEventHandler([this](const HotKeyEvent* event) {
             seen.emplace_back(event->kind, event->hotKeyId->id);
             return HotKeyEventResult::handled;
         });
     }
+    ~Session() { XCloseDisplay(other); }
     /// Runs xdotool and waits for `count` events in all.
     bool keys(const std::string& words, std::size_t count) {
-        if (std::system(("xdotool " + words).c_str()) != 0)
-            return false;
-        return test::pumpUntil([&] { return seen.size() >= count; });
+        return std::system(("xdotool " + words).c_str()) == 0 &&
+               test::pumpUntil([&] { return seen.size() >= count; });
     }
 
+    Display* other = XOpenDisplay(nullptr);
     test::RecordingLog log;
     X11HotKeyService service{log};
     Seen seen;
 };
 
-constexpr std::uint32_t pressed = 5, released = 6;
-
-TEST(X11HotKeyServiceTest, grabsEveryLockVariantReportsPressRepeatsAndOneReleaseAndLetsGo) {
-    OtherClient other;
-    Session session;
-    const auto ref = session.service.registerHotKey(right, superAlt, {0x5A4E5452, 7});
-    ASSERT_TRUE(ref);
-    const unsigned int rightKey = other.keyCode(XK_Right);
-    EXPECT_TRUE(other.noneFree(rightKey));
-    // Super alone is another combination.
-    EXPECT_TRUE(other.grab(rightKey, Mod4Mask));
-    other.ungrab(rightKey, Mod4Mask);
-
-    ASSERT_TRUE(session.keys("key super+alt+Right", 2));
-    EXPECT_EQ(session.seen, (Seen{{pressed, 7}, {released, 7}}));
-    // Caps Lock on changes nothing; the Alt released before the arrow ends nothing early.
-    ASSERT_TRUE(session.keys("key Caps_Lock keydown super+alt+Right keyup alt keyup Right keyup "
-                             "super key Caps_Lock",
-                             4));
-    EXPECT_EQ(session.seen, (Seen{{pressed, 7}, {released, 7}, {pressed, 7}, {released, 7}}));
-
-    // Held: the server repeats the press; the one release comes when the key is let go (xdotool
-    // sends it twice: the second is nobody's, as the next press and release show).
-    session.seen.clear();
-    ASSERT_TRUE(session.keys("keydown super+alt+Right", 3));
-    ASSERT_TRUE(test::pumpUntil([&] { return session.seen.size() >= 3; }));
-    ASSERT_TRUE(session.keys("keyup Right keyup super+alt", session.seen.size() + 1));
-    Seen held(session.seen.size() - 1, {pressed, 7});
-    held.emplace_back(released, 7);
-    EXPECT_EQ(session.seen, held);
-    session.seen.clear();
-    ASSERT_TRUE(session.keys("key super+alt+Right", 2));
-    EXPECT_EQ(session.seen, (Seen{{pressed, 7}, {released, 7}}));
-
-    session.service.unregisterHotKey(*ref);
-    EXPECT_TRUE(other.allFree(rightKey));
-    EXPECT_TRUE(session.log.lines.empty());
-}
-
-TEST(X11HotKeyServiceTest, aVariantAnotherClientHoldsRefusesTheKeyReleasesTheRestAndLogsOnce) {
-    OtherClient other;
-    Session session;
-    const unsigned int rightKey = other.keyCode(XK_Right);
-    ASSERT_TRUE(other.grab(rightKey, base | LockMask | Mod2Mask));
-    EXPECT_FALSE(session.service.registerHotKey(right, superAlt, {0x5A4E5452, 1}));
-    EXPECT_FALSE(session.service.registerHotKey(right, superAlt, {0x5A4E5452, 2}));
-    ASSERT_EQ(session.log.lines.size(), 1u);
-    EXPECT_EQ(session.log.lines[0].message,
-              "hot key Super+Alt+Right refused: another program has taken it");
-    // The variants the service took before the refusal are released.
-    for (const unsigned int modifiers : {base, base | LockMask, base | Mod2Mask}) {
-        EXPECT_TRUE(other.grab(rightKey, modifiers)) << modifiers;
-        other.ungrab(rightKey, modifiers);
-    }
-    // The other keys work.
-    ASSERT_TRUE(session.service.registerHotKey(left, superAlt, {0x5A4E5452, 3}));
-    ASSERT_TRUE(session.keys("key super+alt+Right key super+alt+Left", 2));
-    EXPECT_EQ(session.seen, (Seen{{pressed, 3}, {released, 3}}));
+TEST(X11HotKeyServiceTest, grabsAllLockVariantsOrNoneReportsPressRepeatsAndOneReleaseAndLetsGo) {
+    Session s;
+    const unsigned int rightKey = XKeysymToKeycode(s.other, XK_Right),
+                       leftKey = XKeysymToKeycode(s.other, XK_Left);
+    // Another client holds one variant of Super+Alt+Right: refused, named once, and the three
+    // variants the service had taken are released.
+    ASSERT_TRUE(grab(s.other, rightKey, base | LockMask | Mod2Mask, true));
+    EXPECT_FALSE(s.service.registerHotKey(124, superAlt, {zntr, 1}));
+    EXPECT_FALSE(s.service.registerHotKey(124, superAlt, {zntr, 2}));
+    EXPECT_EQ(freeVariants(s.other, rightKey), 4); // its own grab is free to the holder
     // The function key has no X modifier.
-    EXPECT_FALSE(session.service.registerHotKey(right, 0x20900, {0x5A4E5452, 4}));
-    EXPECT_EQ(session.log.lines.back().message,
-              "hot key Right with modifiers 0x20900 refused: only command, option, control and "
-              "shift have X modifiers");
-    // Once the other client lets go, the key can be had.
-    other.ungrab(rightKey, base | LockMask | Mod2Mask);
-    EXPECT_TRUE(session.service.registerHotKey(right, superAlt, {0x5A4E5452, 5}));
+    EXPECT_FALSE(s.service.registerHotKey(123, 0x20900, {zntr, 3}));
+    std::vector<std::string> lines;
+    for (const auto& line : s.log.lines)
+        lines.push_back(line.message);
+    EXPECT_EQ(lines, (std::vector<std::string>{
+                         "hot key Super+Alt+Right refused: another program has taken it",
+                         "hot key Left with modifiers 0x20900 refused: only command, option, "
+                         "control and shift have X modifiers"}));
+
+    const auto left = s.service.registerHotKey(123, superAlt, {zntr, 4});
+    ASSERT_TRUE(left);
+    EXPECT_EQ(freeVariants(s.other, leftKey), 0);
+    EXPECT_TRUE(grab(s.other, leftKey, Mod4Mask)); // Super alone is another combination
+    // The refused key is not reported; Alt let go before the arrow ends nothing early.
+    ASSERT_TRUE(
+        s.keys("key super+alt+Right keydown super+alt+Left keyup alt keyup Left keyup super", 2));
+    EXPECT_EQ(s.seen, (Seen{{pressed, 4}, {released, 4}}));
+
+    // Held, the server repeats the press; the one release comes when the key is let go (xdotool
+    // sends it twice: the second is nobody's, as the next press and release show).
+    s.seen.clear();
+    ASSERT_TRUE(s.keys("keydown super+alt+Left", 3));
+    ASSERT_TRUE(s.keys("keyup Left keyup super+alt", s.seen.size() + 1));
+    Seen held(s.seen.size() - 1, {pressed, 4});
+    held.emplace_back(released, 4);
+    ASSERT_TRUE(s.keys("key super+alt+Left", s.seen.size() + 2));
+    held.insert(held.end(), {{pressed, 4}, {released, 4}});
+    EXPECT_EQ(s.seen, held);
+
+    s.service.unregisterHotKey(*left);
+    EXPECT_EQ(freeVariants(s.other, leftKey), 4);
 }
 
 TEST(X11HotKeyServiceTest, aKeymapChangeMovesTheGrabToTheKeyNowBearingTheKeysym) {
-    OtherClient other;
-    Session session;
-    ASSERT_TRUE(session.service.registerHotKey(right, superAlt, {0x5A4E5452, 9}));
-    const unsigned int oldKey = other.keyCode(XK_Right);
-    // Right moves to a key code that has no symbol.
-    int minCode = 0, maxCode = 0, width = 0;
-    XDisplayKeycodes(other.display, &minCode, &maxCode);
-    KeySym* map = XGetKeyboardMapping(other.display, static_cast<KeyCode>(minCode),
-                                      maxCode - minCode + 1, &width);
-    int newKey = maxCode;
+    Session s;
+    ASSERT_TRUE(s.service.registerHotKey(124, superAlt, {zntr, 9}));
+    const unsigned int oldKey = XKeysymToKeycode(s.other, XK_Right);
+    // Right moves to the highest key code that has no symbol.
+    int minCode = 0, newKey = 0, width = 0;
+    XDisplayKeycodes(s.other, &minCode, &newKey);
+    KeySym* map =
+        XGetKeyboardMapping(s.other, static_cast<KeyCode>(minCode), newKey - minCode + 1, &width);
     while (newKey > minCode && map[(newKey - minCode) * width] != NoSymbol)
         --newKey;
     XFree(map);
-    ASSERT_GT(newKey, minCode);
     KeySym rightSym = XK_Right, noSymbol = NoSymbol;
-    XChangeKeyboardMapping(other.display, newKey, 1, &rightSym, 1);
-    XChangeKeyboardMapping(other.display, static_cast<int>(oldKey), 1, &noSymbol, 1);
-    XSync(other.display, False);
+    XChangeKeyboardMapping(s.other, newKey, 1, &rightSym, 1);
+    XChangeKeyboardMapping(s.other, static_cast<int>(oldKey), 1, &noSymbol, 1);
+    XSync(s.other, False);
 
-    ASSERT_TRUE(test::pumpUntil([&] { return other.allFree(oldKey); }));
-    EXPECT_TRUE(other.noneFree(static_cast<unsigned int>(newKey)));
-    ASSERT_TRUE(session.keys("key super+alt+Right", 2));
-    EXPECT_EQ(session.seen, (Seen{{pressed, 9}, {released, 9}}));
+    ASSERT_TRUE(test::pumpUntil([&] { return freeVariants(s.other, oldKey) == 4; }));
+    EXPECT_EQ(freeVariants(s.other, static_cast<unsigned int>(newKey)), 0);
+    ASSERT_TRUE(s.keys("key super+alt+Right", 2));
+    EXPECT_EQ(s.seen, (Seen{{pressed, 9}, {released, 9}}));
 }
 
 } // namespace
