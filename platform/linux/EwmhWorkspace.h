@@ -33,8 +33,8 @@ namespace zentrivo::platform {
 /// - `openApplication` of a running application activates it (restoring the most recent window
 ///   when all are minimised); only an application without windows is started.
 ///
-/// The state is read from the server when asked for, so an idle Zentrivo never wakes for what
-/// other programs do. The root window's properties are watched only while an activation observer
+/// The state is read from the server when asked for, so this connection never wakes an idle
+/// Zentrivo for what other programs do. The root window's properties are watched only while an activation observer
 /// is registered or no window manager is known (to pick one up when it starts); the window
 /// manager's check window is watched for its end.
 ///
