@@ -24,7 +24,7 @@ void prepareForSleep(QDBusConnection& from, bool sleeping) {
     ASSERT_TRUE(from.interface()->registeredServiceNames().isValid());
 }
 
-TEST(LogindWakeNotifierTest, onlyTheLogindOwnersWakeReachesTheObserversStillRegistered) {
+TEST(LogindWakeNotifierTest, onlyTheWakeFromTheLogindOwnerReachesTheObservers) {
     QDBusConnection logind =
         QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("logind"));
     QDBusConnection intruder =
@@ -32,23 +32,16 @@ TEST(LogindWakeNotifierTest, onlyTheLogindOwnersWakeReachesTheObserversStillRegi
     ASSERT_TRUE(logind.registerService(QStringLiteral("org.freedesktop.login1")));
     test::RecordingLog log;
     LogindWakeNotifier notifier(QDBusConnection::sessionBus(), log);
-    int first = 0, second = 0;
-    notifier.addWakeObserver([&] { ++first; });
-    const auto token = notifier.addWakeObserver([&] { ++second; });
+    int wakes = 0;
+    notifier.addWakeObserver([&] { ++wakes; });
 
-    // Going to sleep, and a wake sent by a program that is not logind, are no wake.
+    // Going to sleep, and a wake sent by a program that is not logind, are no wake. The signals
+    // arrive in the order sent: when the wake is in, the others were handled.
     prepareForSleep(logind, true);
     prepareForSleep(intruder, false);
     prepareForSleep(logind, false);
-    // The signals arrive in the order sent: when the wake is in, the others were handled.
-    ASSERT_TRUE(test::pumpUntil([&] { return first >= 1; }));
-    EXPECT_EQ(first, 1);
-    EXPECT_EQ(second, 1);
-
-    notifier.removeWakeObserver(token);
-    prepareForSleep(logind, false);
-    ASSERT_TRUE(test::pumpUntil([&] { return first == 2; }));
-    EXPECT_EQ(second, 1);
+    ASSERT_TRUE(test::pumpUntil([&] { return wakes >= 1; }));
+    EXPECT_EQ(wakes, 1);
     EXPECT_TRUE(log.lines.empty());
 }
 
