@@ -3,6 +3,8 @@
 #include "EventMonitor.h"
 #include "app/core/Notifications.h"
 
+#include <utility>
+
 namespace zentrivo {
 
 MouseGestureManager::MouseGestureManager(ReticleControl& reticleManager, Defaults& defaults,
@@ -130,6 +132,15 @@ void MouseGestureManager::updateGesture() {
 }
 
 void MouseGestureManager::requestPermission() {
+    if (!accessibility.access.hasDevice()) {
+        // Nothing to ask the user for. The tap still starts: it notices a trackpad plugged in
+        // later and reads it if it may.
+        if (!std::exchange(noTrackpadLogged, true))
+            accessibility.log.log("no trackpad found; the rest-to-one gesture waits for one");
+        accessibilityAuth.reset();
+        startGestureMonitor();
+        return;
+    }
     // The new prompt replaces any earlier one, which closes and stops polling with it.
     accessibilityAuth = std::make_unique<AccessibilityAuth>(
         accessibility.access, accessibility.windows, mainQueue, accessibility.process);

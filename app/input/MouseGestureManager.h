@@ -7,6 +7,7 @@
 #include "RestToOneDelegate.h"
 #include "RestToOneRecognizer.h"
 #include "app/core/CursorLocation.h"
+#include "app/core/Log.h"
 #include "app/core/MainQueue.h"
 #include "app/core/NotificationCenter.h"
 #include "app/reticle/ReticleControl.h"
@@ -23,6 +24,8 @@ struct AccessibilityPorts {
     InputAccess& access;
     AccessibilityWindowFactory& windows;
     ProcessExit& process;
+    /// Told once that there is no trackpad to ask about.
+    Log& log;
 };
 
 /// Decides when the reticle appears, where the cursor is while it is up and when it goes away,
@@ -89,6 +92,7 @@ private:
     RestToOneRecognizer restToOneRecognizer;
     bool monitoringMove = false;
     bool gestureTriggered = false;
+    bool noTrackpadLogged = false;
     std::uint64_t capsLockRaw = 0x10000;
     NotificationCenter::Token gestureSelectedObserver = 0;
 };

@@ -40,7 +40,7 @@ void AppDelegate::applicationDidFinishLaunching() {
 
     mouseGestureManager = std::make_unique<MouseGestureManager>(
         *reticleManager, defaults, notificationCenter, input, touchDevice, mainLoop, mainQueue,
-        input, AccessibilityPorts{inputAccess, accessibilityWindows, processExit});
+        input, AccessibilityPorts{inputAccess, accessibilityWindows, processExit, log});
     mouseGestureManager->start();
     wakeNotifier.addWakeObserver([this] { log.info("woke from sleep"); });
 }

@@ -10,7 +10,8 @@ namespace zentrivo::test {
 
 struct FakeInputAccess final : InputAccess {
     bool isTrusted() const override { return trusted; }
-    bool trusted = false;
+    bool hasDevice() const override { return device; }
+    bool trusted = false, device = true;
 };
 
 /// Counts the prompt windows it makes and keeps what the newest was given and whether it shows.

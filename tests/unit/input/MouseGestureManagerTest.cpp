@@ -8,6 +8,7 @@
 #include "tests/fakes/FakeEventMonitorService.h"
 #include "tests/fakes/FakeEventTapService.h"
 #include "tests/fakes/FakeMainQueue.h"
+#include "tests/fakes/RecordingLog.h"
 #include "tests/fakes/RecordingReticleControl.h"
 
 #include <gtest/gtest.h>
@@ -33,9 +34,9 @@ protected:
         defaults.restToOneTouches.set(touches);
         defaults.reticleMouseButton.set(mouseButton);
         reticle.calls.clear();
-        manager = std::make_unique<MouseGestureManager>(reticle, defaults, center, monitors, taps,
-                                                        loop, queue, cursor,
-                                                        AccessibilityPorts{access, windows, exit});
+        manager = std::make_unique<MouseGestureManager>(
+            reticle, defaults, center, monitors, taps, loop, queue, cursor,
+            AccessibilityPorts{access, windows, exit, log});
         manager->start();
     }
     void run(const Script& script) {
@@ -72,6 +73,7 @@ protected:
     test::FakeInputAccess access;
     test::FakeAccessibilityWindowFactory windows;
     test::FakeProcessExit exit;
+    test::RecordingLog log;
     std::unique_ptr<MouseGestureManager> manager;
 };
 

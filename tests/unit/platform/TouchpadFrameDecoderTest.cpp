@@ -1,5 +1,6 @@
 #include "platform/linux/TouchpadFrameDecoder.h"
 
+#include "app/core/Notifications.h"
 #include "app/input/MouseGestureManager.h"
 #include "app/input/RunLoopThread.h"
 #include "platform/linux/TouchpadDevices.h"
@@ -9,6 +10,7 @@
 #include "tests/fakes/FakeEventMonitorService.h"
 #include "tests/fakes/FakeEventTapService.h"
 #include "tests/fakes/FakeMainQueue.h"
+#include "tests/fakes/RecordingLog.h"
 #include "tests/fakes/RecordingReticleControl.h"
 
 #include <gtest/gtest.h>
@@ -92,9 +94,9 @@ class TouchpadTrigger : public ::testing::Test {
 protected:
     void start() {
         defaults.restToOneTouches.set(3);
-        manager = std::make_unique<MouseGestureManager>(reticle, defaults, center, monitors, taps,
-                                                        loop, queue, cursor,
-                                                        AccessibilityPorts{access, windows, exit});
+        manager = std::make_unique<MouseGestureManager>(
+            reticle, defaults, center, monitors, taps, loop, queue, cursor,
+            AccessibilityPorts{access, windows, exit, log});
         manager->start();
     }
 
@@ -110,6 +112,7 @@ protected:
     test::FakeInputAccess access;
     test::FakeAccessibilityWindowFactory windows;
     test::FakeProcessExit exit;
+    test::RecordingLog log;
     std::unique_ptr<MouseGestureManager> manager;
 };
 
@@ -162,6 +165,19 @@ TEST_F(TouchpadTrigger, RestThreeLiftTwoStartsAndThenPerformsTheGestureOnBothKin
         EXPECT_EQ(reticle.calls, (Texts{"show", "dismiss perform"}));
         EXPECT_EQ(times, (std::vector{1.0, 1.015625, 1.1875, 1.25, 1.5625}));
     }
+}
+
+TEST_F(TouchpadTrigger, WithoutAnyTouchpadThereIsNoPromptOnlyOneLogLineAndTheTapWatchesForOne) {
+    access.device = false;
+    start();
+    // switched off and on again: still no prompt, and nothing more in the log
+    defaults.restToOneTouches.set(0), center.post(notifications::gestureSelected);
+    defaults.restToOneTouches.set(3), center.post(notifications::gestureSelected);
+    queue.advance(std::chrono::seconds(1));
+    ASSERT_EQ(log.lines.size(), 1u);
+    EXPECT_EQ(log.lines[0].message, "no trackpad found; the rest-to-one gesture waits for one");
+    EXPECT_EQ(std::tuple(windows.made, taps.live.size(), taps.createAttempts),
+              std::tuple(0, 1ul, 2));
 }
 
 TEST(TouchpadFrames, DroppedEventsCancelEveryOpenTouchAndTheReplayedStateBeginsAfresh) {
