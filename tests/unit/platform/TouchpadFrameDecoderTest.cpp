@@ -153,9 +153,7 @@ TEST_F(TouchpadTrigger, RestThreeLiftTwoStartsAndThenPerformsTheGestureOnBothKin
         TouchpadFrameDecoder decoder(pad(slots));
         const auto events = decode(decoder, frames);
         EXPECT_EQ(texts(events), expected);
-        std::vector<double> times;
         for (const auto& event : events) {
-            times.push_back(event.timestamp);
             taps.live.back()->deliver(event);
             queue.runUntilIdle();
             if (event.touches.size() == 1 && event.touches[0].phase == touchPhaseMoved) {
@@ -163,7 +161,6 @@ TEST_F(TouchpadTrigger, RestThreeLiftTwoStartsAndThenPerformsTheGestureOnBothKin
             }
         }
         EXPECT_EQ(reticle.calls, (Texts{"show", "dismiss perform"}));
-        EXPECT_EQ(times, (std::vector{1.0, 1.015625, 1.1875, 1.25, 1.5625}));
     }
 }
 
@@ -182,7 +179,7 @@ TEST_F(TouchpadTrigger, WithoutAnyTouchpadThereIsNoPromptOnlyOneLogLineAndTheTap
 
 TEST(TouchpadFrames, DroppedEventsCancelEveryOpenTouchAndTheReplayedStateBeginsAfresh) {
     // libevdev replays what changed in the gap: slot 1 lifted, slot 0 stayed, slot 0 is current.
-    // On the two-slot pad the third finger lifted in the gap as well.
+    // On the two-slot pad the third finger lifted in the gap as well. Slot 7 is beyond both pads.
     // clang-format off
     const std::vector<Frame> frames = {
         {2.0, {abs(slot, 0), abs(id, 20), abs(x, 100), abs(y, 100), abs(slot, 1), abs(id, 21),
@@ -191,12 +188,14 @@ TEST(TouchpadFrames, DroppedEventsCancelEveryOpenTouchAndTheReplayedStateBeginsA
         {2.3, {abs(slot, 0), abs(x, 140), abs(slot, 1), abs(id, -1), abs(slot, 0),
                key(BTN_TOOL_TRIPLETAP, 0), key(BTN_TOOL_FINGER, 1)}},
         {2.4, {tick}},
-        {2.5, {abs(id, -1), key(BTN_TOOL_FINGER, 0)}},
+        {2.5, {abs(id, 23), abs(slot, 7), abs(id, 99)}}, // a new contact in the same slot
+        {2.625, {abs(slot, 0), abs(id, -1), key(BTN_TOOL_FINGER, 0)}},
+        {2.75, {tick}}, // no finger: no event
     };
     // clang-format on
     const std::pair<int, Texts> cases[] = {
-        {5, {"20b 21b", "20c 21c", "20b", "20s", "20e"}},
-        {2, {"20b 21b x0b", "20c 21c x0c", "20b", "20s", "20e"}},
+        {5, {"20b 21b", "20c 21c", "20b", "20s", "20e 23b", "23e"}},
+        {2, {"20b 21b x0b", "20c 21c x0c", "20b", "20s", "20e 23b", "23e"}},
     };
     for (const auto& [slots, expected] : cases) {
         SCOPED_TRACE(slots);
@@ -204,7 +203,7 @@ TEST(TouchpadFrames, DroppedEventsCancelEveryOpenTouchAndTheReplayedStateBeginsA
         const auto events = decode(decoder, frames);
         EXPECT_EQ(texts(events), expected);
         // The cancelled touches keep the last place reported; the finger still down, its new one.
-        ASSERT_EQ(events.size(), 5u);
+        ASSERT_EQ(events.size(), 6u);
         EXPECT_DOUBLE_EQ(events[1].touches[0].normalizedX, 0.1);
         EXPECT_DOUBLE_EQ(events[2].touches[0].normalizedX, 0.14);
         EXPECT_DOUBLE_EQ(events[1].timestamp, 2.125);
@@ -243,21 +242,6 @@ TEST(TouchpadFrames, PositionsAreNormalisedWithYUpAndTheSizeComesFromTheResoluti
     }
 }
 
-TEST(TouchpadFrames, ASlotReusedWithinOneFrameEndsTheOldContactAndBeginsTheNew) {
-    // Also: a slot number beyond the device's slots is ignored with what follows it, and a frame
-    // with nothing but the clock and no finger yields no event.
-    TouchpadFrameDecoder decoder(pad(2));
-    // clang-format off
-    const auto events = decode(decoder, {
-        {1.0, {abs(slot, 1), abs(id, 30), abs(x, 10)}},
-        {1.1, {abs(id, 31), abs(slot, 7), abs(id, 99), abs(x, 900)}},
-        {1.2, {abs(slot, 1), abs(id, -1)}},
-        {1.3, {tick}},
-    });
-    // clang-format on
-    EXPECT_EQ(texts(events), (Texts{"30b", "30e 31b", "31e"}));
-}
-
 TEST(TouchpadDevices, CapabilityBitmapsOfATouchpad) {
     // As sysfs prints them: 64-bit hexadecimal words, most significant first.
     const char* touchpadAbs = "660800011000003";     // x, y, pressure, MT slot/x/y/id
@@ -265,7 +249,6 @@ TEST(TouchpadDevices, CapabilityBitmapsOfATouchpad) {
     const std::tuple<const char*, const char*, const char*, const char*, bool> cases[] = {
         {"touchpad, pointer + buttonpad", touchpadAbs, touchpadKeys, "5", true},
         {"touchscreen: direct", touchpadAbs, touchpadKeys, "2", false},
-        {"no pointer property", touchpadAbs, touchpadKeys, "0", false},
         {"mouse: no MT axes", "0", "1f0000 0 0 0 0", "0", false},
         {"no touch key", touchpadAbs, "2020 30000 0 0 0 0", "1", false},
         {"unreadable", touchpadAbs, "zz", "1", false},
