@@ -13,44 +13,30 @@
 namespace zentrivo::platform {
 namespace {
 
-void prepareForSleep(QDBusConnection& from, bool sleeping) {
-    QDBusMessage signal = QDBusMessage::createSignal(
-        QStringLiteral("/org/freedesktop/login1"), QStringLiteral("org.freedesktop.login1.Manager"),
-        QStringLiteral("PrepareForSleep"));
-    signal << sleeping;
-    ASSERT_TRUE(from.send(signal));
-    // A round trip to the bus: the signal has been routed before anything this connection sends
-    // next.
-    ASSERT_TRUE(from.interface()->registeredServiceNames().isValid());
-}
-
-TEST(LogindWakeNotifierTest, onlyTheWakeFromTheLogindOwnerReachesTheObservers) {
-    QDBusConnection logind =
-        QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("logind"));
-    QDBusConnection intruder =
-        QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("intruder"));
-    ASSERT_TRUE(logind.registerService(QStringLiteral("org.freedesktop.login1")));
+TEST(LogindWakeNotifierTest, onlyTheWakeFromTheLogindOwnerCountsAndWithoutABusOneLineSaysSo) {
+    QDBusConnection logind = QDBusConnection::connectToBus(QDBusConnection::SessionBus, "logind");
+    QDBusConnection intruder = QDBusConnection::connectToBus(QDBusConnection::SessionBus, "other");
+    ASSERT_TRUE(logind.registerService("org.freedesktop.login1"));
     test::RecordingLog log;
     LogindWakeNotifier notifier(QDBusConnection::sessionBus(), log);
     int wakes = 0;
     notifier.addWakeObserver([&] { ++wakes; });
 
-    // Going to sleep, and a wake sent by a program that is not logind, are no wake. The signals
-    // arrive in the order sent: when the wake is in, the others were handled.
-    prepareForSleep(logind, true);
-    prepareForSleep(intruder, false);
-    prepareForSleep(logind, false);
+    // Going to sleep, and a wake sent by a program that is not logind, are no wake.
+    for (auto [from, sleeping] : {std::pair{&logind, true}, {&intruder, false}, {&logind, false}}) {
+        QDBusMessage signal = QDBusMessage::createSignal(
+            "/org/freedesktop/login1", "org.freedesktop.login1.Manager", "PrepareForSleep");
+        ASSERT_TRUE(from->send(signal << sleeping));
+        // A round trip to the bus: the signal is routed before the next one is sent, so when the
+        // wake is in, the others were handled.
+        ASSERT_TRUE(from->interface()->registeredServiceNames().isValid());
+    }
     ASSERT_TRUE(test::pumpUntil([&] { return wakes >= 1; }));
     EXPECT_EQ(wakes, 1);
-    EXPECT_TRUE(log.lines.empty());
-}
 
-TEST(LogindWakeNotifierTest, withoutABusOneLineSaysWakesGoUnnoticed) {
-    test::RecordingLog log;
-    LogindWakeNotifier notifier(
-        QDBusConnection::connectToBus(QStringLiteral("unix:path=/nonexistent"),
-                                      QStringLiteral("nowhere")),
-        log);
+    ASSERT_TRUE(log.lines.empty());
+    LogindWakeNotifier nowhere(QDBusConnection::connectToBus("unix:path=/nonexistent", "none"),
+                               log);
     ASSERT_EQ(log.lines.size(), 1u);
     EXPECT_NE(log.lines[0].message.find("waking from sleep goes unnoticed"), std::string::npos);
 }
