@@ -1,8 +1,6 @@
 #include "EwmhWorkspace.h"
 
 // Qt before Xlib: Xlib's macros (None, Bool, ...) break Qt's headers.
-#include <QAbstractEventDispatcher>
-#include <QSocketNotifier>
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -85,19 +83,11 @@ EwmhWorkspace::EwmhWorkspace(Workspace& launcher, MainQueue& mainQueue, Log& log
                           CWOverrideRedirect | CWEventMask, &attributes);
     checkWindowManager();
 
-    notifier = std::make_unique<QSocketNotifier>(ConnectionNumber(display), QSocketNotifier::Read);
-    QObject::connect(notifier.get(), &QSocketNotifier::activated, notifier.get(),
-                     [this] { drain(); });
-    // Round trips read events into Xlib's queue, where the socket notifier cannot see them.
-    QObject::connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock,
-                     notifier.get(), [this] {
-                         if (XEventsQueued(display, QueuedAlready) > 0)
-                             drain();
-                     });
+    reader = std::make_unique<XConnectionReader>(display, [this] { drain(); });
 }
 
 EwmhWorkspace::~EwmhWorkspace() {
-    notifier.reset();
+    reader.reset();
     if (display)
         XCloseDisplay(display);
 }

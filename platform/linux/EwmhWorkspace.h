@@ -1,6 +1,7 @@
 #pragma once
 
 #include "DesktopEntryIndex.h"
+#include "XConnectionReader.h"
 #include "app/apps/Workspace.h"
 #include "app/core/Log.h"
 #include "app/core/MainQueue.h"
@@ -10,7 +11,6 @@
 #include <string>
 #include <vector>
 
-class QSocketNotifier;
 typedef struct _XDisplay Display;
 union _XEvent;
 
@@ -34,9 +34,9 @@ namespace zentrivo::platform {
 ///   when all are minimised); only an application without windows is started.
 ///
 /// The state is read from the server when asked for, so this connection never wakes an idle
-/// Zentrivo for what other programs do. The root window's properties are watched only while an activation observer
-/// is registered or no window manager is known (to pick one up when it starts); the window
-/// manager's check window is watched for its end.
+/// Zentrivo for what other programs do. The root window's properties are watched only while an
+/// activation observer is registered or no window manager is known (to pick one up when it starts);
+/// the window manager's check window is watched for its end.
 ///
 /// Without an EWMH window manager (`_NET_SUPPORTING_WM_CHECK` absent or stale) one line is
 /// logged and nothing runs as far as this adapter knows; launching keeps working.
@@ -114,7 +114,7 @@ private:
     /// An unmapped window of ours whose property changes give the server's time.
     unsigned long clock = 0;
     std::unique_ptr<Atoms> atoms;
-    std::unique_ptr<QSocketNotifier> notifier;
+    std::unique_ptr<XConnectionReader> reader;
     mutable DesktopEntryIndex entries;
 
     /// The window manager's check window; 0 while none is known.

@@ -1,8 +1,6 @@
 #include "X11HotKeyService.h"
 
 // Qt before Xlib: Xlib's macros (None, Bool, KeyPress, ...) break Qt's headers.
-#include <QAbstractEventDispatcher>
-#include <QSocketNotifier>
 #include <X11/XKBlib.h>
 #include <X11/Xlib.h>
 #include <X11/keysym.h>
@@ -79,20 +77,12 @@ X11HotKeyService::X11HotKeyService(Log& log, const char* displayName) : log(log)
     readNumLockMask();
     XSync(display, False);
 
-    notifier = std::make_unique<QSocketNotifier>(ConnectionNumber(display), QSocketNotifier::Read);
-    QObject::connect(notifier.get(), &QSocketNotifier::activated, notifier.get(),
-                     [this] { drain(); });
-    // Round trips (every grab ends in one) may read events into Xlib's queue, where the socket
-    // notifier cannot see them; they are handled before the loop goes to sleep.
-    QObject::connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock,
-                     notifier.get(), [this] {
-                         if (XEventsQueued(display, QueuedAlready) > 0)
-                             drain();
-                     });
+    // Every grab ends in a round trip, which may queue events: the reader drains those too.
+    reader = std::make_unique<XConnectionReader>(display, [this] { drain(); });
 }
 
 X11HotKeyService::~X11HotKeyService() {
-    notifier.reset();
+    reader.reset();
     if (display)
         XCloseDisplay(display); // the server releases the grabs with the connection
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "X11KeyCombination.h"
+#include "XConnectionReader.h"
 #include "app/core/Log.h"
 #include "app/input/HotKeyService.h"
 
@@ -9,7 +10,6 @@
 #include <set>
 #include <utility>
 
-class QSocketNotifier;
 typedef struct _XDisplay Display;
 union _XEvent;
 
@@ -69,7 +69,7 @@ private:
     std::set<std::pair<std::string, std::string>> logged;
     Handler handler;
     HotKeyRef lastRef = 0;
-    std::unique_ptr<QSocketNotifier> notifier;
+    std::unique_ptr<XConnectionReader> reader;
 };
 
 } // namespace zentrivo::platform

@@ -3,7 +3,6 @@
 // Qt before Xlib: Xlib's macros (None, Bool, KeyPress, ...) break Qt's headers.
 #include <QAbstractEventDispatcher>
 #include <QCoreApplication>
-#include <QSocketNotifier>
 #include <X11/XKBlib.h>
 #include <X11/Xlib.h>
 #include <X11/extensions/XInput2.h>
@@ -85,7 +84,7 @@ X11InputMonitor::X11InputMonitor(Display* display, Extensions extensions)
       modifierKeys(256, false) {}
 
 X11InputMonitor::~X11InputMonitor() {
-    notifier.reset();
+    reader.reset();
     XCloseDisplay(display);
 }
 
@@ -111,17 +110,8 @@ void X11InputMonitor::start() {
     updateRawSelection();
     XSync(display, False);
 
-    notifier = std::make_unique<QSocketNotifier>(ConnectionNumber(display), QSocketNotifier::Read);
-    QObject::connect(notifier.get(), &QSocketNotifier::activated, notifier.get(),
-                     [this] { drain(); });
-    // Any round trip (XQueryPointer above all) may have read events into Xlib's queue, where the
-    // socket notifier cannot see them; they are handled before the loop goes to sleep.
-    QObject::connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock,
-                     notifier.get(), [this] {
-                         if (XEventsQueued(display, QueuedAlready) > 0) {
-                             drain();
-                         }
-                     });
+    // Any round trip (XQueryPointer above all) may queue events: the reader drains those too.
+    reader = std::make_unique<XConnectionReader>(display, [this] { drain(); });
     drain();
 }
 
@@ -296,9 +286,9 @@ void X11InputMonitor::updateRawSelection() {
     // the trigger's origin): after the event being handled, or from the event loop when no event
     // is; events the round trip queued are drained before the loop sleeps.
     XSync(display, False);
-    if (notifier && !std::exchange(motionCheckPending, true)) {
+    if (reader && !std::exchange(motionCheckPending, true)) {
         QMetaObject::invokeMethod(
-            notifier.get(), [this] { deliverOwedMotion(); }, Qt::QueuedConnection);
+            reader->context(), [this] { deliverOwedMotion(); }, Qt::QueuedConnection);
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include "PrimaryScreen.h"
 #include "X11EventTranslator.h"
+#include "XConnectionReader.h"
 #include "app/core/CursorLocation.h"
 #include "app/input/EventMonitorService.h"
 
@@ -11,7 +12,6 @@
 #include <string>
 #include <vector>
 
-class QSocketNotifier;
 typedef struct _XDisplay Display;
 union _XEvent;
 
@@ -105,7 +105,7 @@ private:
     bool motionCheckPending = false;
     /// The cursor as the program last read it; none before the first read.
     mutable std::optional<Point> lastReported;
-    std::unique_ptr<QSocketNotifier> notifier;
+    std::unique_ptr<XConnectionReader> reader;
 };
 
 } // namespace zentrivo::platform
