@@ -244,8 +244,20 @@ TEST_F(ReticleManagerTest, WindowIsCentredOnWholePointsAndFollowsWhereItReallyAp
     EXPECT_EQ(state().cursorOrigin, std::nullopt);
 }
 
-TEST_F(ReticleManagerTest, HoverFiresAtTheDelayNotAMillisecondBefore) {
+TEST_F(ReticleManagerTest, HoverFiresAtTheDelayUnlessTheSlotOrTheGestureIsLeftFirst) {
     showAt({500, 500});
+    enterTop();
+    queue.advance(milliseconds(500));
+    moveInWindow({200, 120}); // another slot, whose delay starts afresh
+    queue.advance(milliseconds(799));
+    enterTop();
+    moveInWindow({20, 20}); // out of every slot
+    queue.advance(hours(1));
+    enterTop();
+    manager().slotReplacedByDrop();
+    queue.advance(hours(1));
+    EXPECT_TRUE(requests().empty());
+
     enterTop();
     EXPECT_EQ(view.highlighted, D::t);
     queue.advance(milliseconds(799));
@@ -260,7 +272,13 @@ TEST_F(ReticleManagerTest, HoverFiresAtTheDelayNotAMillisecondBefore) {
     EXPECT_EQ(view.highlighted, D::r);
     queue.advance(hours(1));
     EXPECT_EQ(view.pulseCount, 1) << "hover off: highlighted, never performed";
+
+    defaults.hoverMillis.set(800);
+    enterTop();
+    defaults.hoverMillis.set(0); // switched off, then the gesture ends
     manager().dismiss(false);
+    queue.advance(hours(1));
+    EXPECT_EQ(view.pulseCount, 1);
 
     defaults.hoverMillis.set(std::numeric_limits<std::int64_t>::max());
     showAt({500, 500});
@@ -269,25 +287,6 @@ TEST_F(ReticleManagerTest, HoverFiresAtTheDelayNotAMillisecondBefore) {
     EXPECT_EQ(view.pulseCount, 1) << "an absurd delay is held without overflowing";
     manager().dismiss(false);
     EXPECT_EQ(queue.pendingCount(), 0u);
-}
-
-TEST_F(ReticleManagerTest, LeavingTheSlotOrTheGestureCancelsThePendingHover) {
-    showAt({500, 500});
-    enterTop();
-    queue.advance(milliseconds(500));
-    moveInWindow({200, 120}); // another slot, whose delay starts afresh
-    queue.advance(milliseconds(799));
-    enterTop();
-    moveInWindow({20, 20}); // out of every slot
-    queue.advance(hours(1));
-    enterTop();
-    manager().slotReplacedByDrop();
-    queue.advance(hours(1));
-    enterTop();
-    defaults.hoverMillis.set(0); // switched off, then the gesture ends
-    manager().dismiss(false);
-    queue.advance(hours(1));
-    EXPECT_TRUE(requests().empty());
 }
 
 TEST_F(ReticleManagerTest, RestingInASlotHoldsTheSelectionOnlyOnVisibleImages) {
