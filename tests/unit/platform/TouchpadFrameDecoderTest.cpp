@@ -1,17 +1,8 @@
 #include "platform/linux/TouchpadFrameDecoder.h"
 
 #include "app/core/Notifications.h"
-#include "app/input/MouseGestureManager.h"
-#include "app/input/RunLoopThread.h"
 #include "platform/linux/TouchpadDevices.h"
-#include "tests/fakes/FakeAccessibilityPorts.h"
-#include "tests/fakes/FakeCursorLocation.h"
-#include "tests/fakes/FakeDefaultsDatabase.h"
-#include "tests/fakes/FakeEventMonitorService.h"
-#include "tests/fakes/FakeEventTapService.h"
-#include "tests/fakes/FakeMainQueue.h"
-#include "tests/fakes/RecordingLog.h"
-#include "tests/fakes/RecordingReticleControl.h"
+#include "tests/fakes/GestureCoordinatorRig.h"
 
 #include <gtest/gtest.h>
 
@@ -70,25 +61,10 @@ Texts texts(const std::vector<InputEvent>& events) {
     return out;
 }
 
-TEST(TouchpadTrigger, WithoutATouchpadNoPromptAndOneLogLineThenOnePlugsInAndTheGestureRuns) {
-    test::FakeDefaultsDatabase db;
-    Defaults defaults{db};
-    defaults.restToOneTouches.set(3);
-    NotificationCenter center;
-    test::FakeEventMonitorService monitors;
-    test::FakeEventTapService taps;
-    RunLoopThread loop; // never started: the fake taps deliver by themselves
-    test::FakeMainQueue queue;
-    test::FakeCursorLocation cursor;
-    test::RecordingReticleControl reticle;
-    test::FakeInputAccess access;
-    access.device = false;
-    test::FakeAccessibilityWindowFactory windows;
-    test::FakeProcessExit exit;
-    test::RecordingLog log;
-    MouseGestureManager manager(reticle, defaults, center, monitors, taps, loop, queue, cursor,
-                                AccessibilityPorts{access, windows, exit, log});
-    manager.start();
+struct TouchpadTrigger : ::testing::Test, test::GestureCoordinatorRig {};
+
+TEST_F(TouchpadTrigger, WithoutATouchpadNoPromptAndOneLogLineThenOnePlugsInAndTheGestureRuns) {
+    defaults.restToOneTouches.set(3), access.device = false, start();
     // switched off and on again: still no prompt, and nothing more in the log
     defaults.restToOneTouches.set(0), center.post(notifications::gestureSelected);
     defaults.restToOneTouches.set(3), center.post(notifications::gestureSelected);
