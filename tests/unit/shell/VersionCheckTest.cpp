@@ -11,7 +11,7 @@ namespace {
 TEST(VersionCheckTest, OnlyAStoredBuildNumberSparesTheFirstRunSettings) {
     // The stored lastVersion, the running build (none: missing), and whether it is a first run.
     const std::tuple<const char*, std::optional<std::string>, bool> cases[] = {
-        {nullptr, "41", true},       {"", "41", true},    {"abc", "41", true},
+        {nullptr, "41", true},       {"", "41", true},    {"+-3", "41", true},
         {"12a", "41", true},         {"-", "41", true},   {"9223372036854775808", "41", true},
         {"+28", "41", false},        {"-3", "41", false}, {"-9223372036854775808", "41", false},
         {"12", std::nullopt, false}, // a build that cannot tell its number leaves none behind
