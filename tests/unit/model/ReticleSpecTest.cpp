@@ -17,6 +17,7 @@ TEST(ActionEquality, TypeAndCanonicalTextDecide) {
     const Action composed{"/home/u/caf\xC3\xA9", ActionType::file};
     const Action decomposed{"/home/u/cafe\xCC\x81", ActionType::file};
     EXPECT_EQ(composed, decomposed);
+    EXPECT_NE(composed, (Action{"/home/u/cafe", ActionType::file}));
     EXPECT_TRUE(std::unordered_set<Action>{composed}.contains(decomposed));
 }
 
