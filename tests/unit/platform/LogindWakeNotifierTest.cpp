@@ -5,7 +5,6 @@
 #include "EventLoopWait.h"
 #include "tests/fakes/RecordingLog.h"
 
-#include <QCoreApplication>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <gtest/gtest.h>
@@ -43,9 +42,3 @@ TEST(LogindWakeNotifierTest, onlyTheWakeFromTheLogindOwnerCountsAndWithoutABusOn
 
 } // namespace
 } // namespace zentrivo::platform
-
-int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

@@ -5,7 +5,6 @@
 #include "EventLoopWait.h"
 #include "tests/fakes/RecordingLog.h"
 
-#include <QCoreApplication>
 #include <algorithm>
 #include <cstdlib>
 #include <gmock/gmock.h>
@@ -100,9 +99,3 @@ TEST(X11HotKeyServiceTest, grabsAllLockVariantsOrNoneRepeatsPressesReleasesOnceF
 
 } // namespace
 } // namespace zentrivo::platform
-
-int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

@@ -4,7 +4,6 @@
 
 #include "EventLoopWait.h"
 
-#include <QCoreApplication>
 #include <cstdlib>
 #include <gtest/gtest.h>
 #include <vector>
@@ -73,9 +72,3 @@ TEST(X11InputMonitorTest, rawEventsWithXkbFlagsMotionOnlyWhileWantedAndAMissedMo
 
 } // namespace
 } // namespace zentrivo::platform
-
-int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

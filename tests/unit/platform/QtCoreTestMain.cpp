@@ -1,0 +1,9 @@
+// The main of adapter tests that need a Qt event loop (socket notifiers, D-Bus, the main queue).
+#include <QCoreApplication>
+#include <gtest/gtest.h>
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
