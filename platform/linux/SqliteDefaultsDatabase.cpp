@@ -44,14 +44,13 @@ int primary(int rc) {
     return rc & 0xff;
 }
 
-/// Results that mean the file is not a usable defaults database, as opposed to one that is busy
-/// or an I/O problem that may pass.
+/// Results that mean the file is not a usable defaults database, as opposed to one that is busy,
+/// an I/O problem that may pass, or a file we may not open (permissions, a folder in its place):
+/// moving such a file aside would lose the user's settings to a problem the user can mend.
 bool meansDamaged(int rc) {
     switch (primary(rc)) {
     case SQLITE_NOTADB:
     case SQLITE_CORRUPT:
-    case SQLITE_CANTOPEN:
-    case SQLITE_PERM:
     case SQLITE_ERROR: // a file of ours always has our table; anything else is somebody's file
         return true;
     default:
@@ -221,6 +220,10 @@ int SqliteDefaultsDatabase::openAndCheck(bool create, std::string& detail) const
     int rc = sqlite3_open_v2(file.c_str(), &db, flags, nullptr);
     auto fail = [&](int code) {
         detail = db ? sqlite3_errmsg(db) : sqlite3_errstr(code);
+        // "unable to open database file" alone does not tell the user what to mend.
+        if (const int err = db ? sqlite3_system_errno(db) : 0;
+            primary(code) == SQLITE_CANTOPEN && err != 0)
+            detail += std::string(" (") + std::strerror(err) + ")";
         return code;
     };
     if (rc != SQLITE_OK)

@@ -16,9 +16,11 @@ namespace zentrivo::platform {
 /// synchronous=FULL) and waits for a second writer (`zentrivoctl`) instead of failing.
 ///
 /// Reading never creates anything: while the file is missing every key reads as missing, and the
-/// first write creates the folder and the file. A file that cannot be opened or is damaged is
-/// never overwritten: it is renamed to "defaults.sqlite3.damaged-YYYYMMDDTHHMMSSZ" next to
-/// itself, one error is logged, and the database starts again empty.
+/// first write creates the folder and the file. A damaged file (not a database, failing its
+/// integrity check, or not ours) is never overwritten: it is renamed to
+/// "defaults.sqlite3.damaged-YYYYMMDDTHHMMSSZ" next to itself, one error is logged, and the
+/// database starts again empty. A file that cannot be opened (no permission, a folder in its
+/// place) is left exactly as it is: one error names the cause, reads answer none and writes fail.
 class SqliteDefaultsDatabase final : public DefaultsDatabase {
 public:
     /// Nothing is opened until the first read or write.

@@ -5,8 +5,11 @@
 
 #include <cmath>
 #include <gtest/gtest.h>
+#include <linux/capability.h>
 #include <regex>
+#include <set>
 #include <sqlite3.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -27,6 +30,33 @@ std::string sql(const fs::path& file, const char* text) {
     }, &first, nullptr);
     sqlite3_close(db);
     return first;
+}
+
+/// Takes this thread's power to bypass file permissions away for the guard's life, so that a
+/// file without permissions stops a test running as root as it stops a user. Only the effective
+/// set changes; the permitted set keeps what the destructor restores.
+class WithoutPermissionOverride {
+public:
+    WithoutPermissionOverride() {
+        ::syscall(SYS_capget, &header, saved);
+        __user_cap_data_struct lowered[2] = {saved[0], saved[1]};
+        lowered[0].effective &= ~((1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH));
+        ::syscall(SYS_capset, &header, lowered);
+    }
+    ~WithoutPermissionOverride() { ::syscall(SYS_capset, &header, saved); }
+    WithoutPermissionOverride(const WithoutPermissionOverride&) = delete;
+    WithoutPermissionOverride& operator=(const WithoutPermissionOverride&) = delete;
+
+private:
+    __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct saved[2]{};
+};
+
+std::set<std::string> names(const fs::path& folder) {
+    std::set<std::string> result;
+    for (const auto& entry : fs::directory_iterator(folder))
+        result.insert(entry.path().filename().string());
+    return result;
 }
 
 class SqliteDefaultsDatabaseTest : public ::testing::Test {
@@ -115,6 +145,48 @@ TEST_F(SqliteDefaultsDatabaseTest, DamagedFilesAreMovedAsideLoggedOnceAndReplace
         EXPECT_TRUE(db.setValue("key1", std::int64_t{1}));
         EXPECT_EQ(SqliteDefaultsDatabase(f, log).value("key1"), PropertyValue{std::int64_t{1}});
         EXPECT_EQ(log.lines.size(), 1u);
+    }
+}
+
+TEST_F(SqliteDefaultsDatabaseTest, AFileThatCannotBeOpenedIsLeftAsItIs) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"no permission", "(Permission denied)"},
+        {"a folder in its place", "(Is a directory)"},
+    };
+    for (const auto& [arrangement, reason] : cases) {
+        SCOPED_TRACE(arrangement);
+        test::TemporaryDirectory root;
+        const fs::path f = root / "defaults.sqlite3";
+        const bool folder = std::string_view(arrangement) == "a folder in its place";
+        if (folder)
+            fs::create_directory(f);
+        else
+            sql(f, "CREATE TABLE defaults (key TEXT PRIMARY KEY NOT NULL, kind TEXT NOT NULL, "
+                   "value); INSERT INTO defaults VALUES ('key1', 'int', 7)");
+        const std::string before = folder ? "" : test::readFile(f);
+        const auto namesBefore = names(root.path());
+        log.lines.clear();
+        {
+            fs::permissions(f, folder ? fs::perms::owner_all : fs::perms::none);
+            const WithoutPermissionOverride asUser;
+            SqliteDefaultsDatabase db(f, log);
+            EXPECT_FALSE(db.value("key1"));
+            EXPECT_FALSE(db.setValue("key1", std::int64_t{8}));
+            EXPECT_TRUE(db.keys().empty());
+        }
+        fs::permissions(f, fs::perms::owner_read | fs::perms::owner_write);
+        ASSERT_EQ(log.lines.size(), 1u);
+        EXPECT_EQ(log.lines[0].level, LogLevel::error);
+        EXPECT_EQ(log.lines[0].message.find("cannot open the defaults database " + f.string()), 0u)
+            << log.lines[0].message;
+        EXPECT_NE(log.lines[0].message.find(reason), std::string::npos) << log.lines[0].message;
+        EXPECT_EQ(names(root.path()), namesBefore) << "nothing is moved aside or added";
+        EXPECT_EQ(fs::is_directory(f), folder);
+        if (folder)
+            continue;
+        EXPECT_TRUE(test::readFile(f) == before);
+        // Once readable again, the user's value is still there.
+        EXPECT_EQ(SqliteDefaultsDatabase(f, log).value("key1"), PropertyValue{std::int64_t{7}});
     }
 }
 
