@@ -52,15 +52,15 @@ bool ColorDefault::apply(const std::string& json) {
 void ColorDefault::set(const std::string& codableColorJson) {
     const Color previous = cached;
     // Like every setting, a colour that is already set causes no database traffic.
-    if (apply(codableColorJson) && cached != previous)
-        saveDefault(db, PropertyValue{codableColorJson}, keyName);
+    if (apply(codableColorJson) && (cached != previous || !stored))
+        stored = saveDefault(db, PropertyValue{codableColorJson}, keyName);
 }
 
 void ColorDefault::load(const CodableDefault& from) {
     if (!from.stringValue)
         return;
     apply(*from.stringValue);
-    saveDefault(db, PropertyValue{*from.stringValue}, keyName);
+    stored = saveDefault(db, PropertyValue{*from.stringValue}, keyName);
 }
 
 } // namespace zentrivo

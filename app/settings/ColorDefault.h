@@ -28,6 +28,9 @@ private:
     DefaultsDatabase& db;
     std::string keyName;
     Color cached;
+    /// False while the database has refused the cached value: it is written again even when
+    /// set unchanged.
+    bool stored = true;
 };
 
 } // namespace zentrivo

@@ -24,6 +24,9 @@ private:
     DefaultsDatabase& db;
     std::string keyName;
     std::optional<Date> cached;
+    /// False while the database has refused the cached value: it is written again even when
+    /// set unchanged.
+    bool stored = true;
 };
 
 } // namespace zentrivo

@@ -25,6 +25,9 @@ private:
     DefaultsDatabase& db;
     std::string keyName;
     std::int64_t cached;
+    /// False while the database has refused the cached value: it is written again even when
+    /// set unchanged.
+    bool stored = true;
 };
 
 } // namespace zentrivo

@@ -22,19 +22,19 @@ public:
 
     E value() const noexcept { return cached; }
     void set(E newValue) {
-        if (newValue == cached)
+        if (newValue == cached && stored)
             return;
         cached = newValue;
-        saveDefault(db, PropertyValue{static_cast<std::int64_t>(cached)}, keyName);
+        stored = saveDefault(db, PropertyValue{static_cast<std::int64_t>(cached)}, keyName);
     }
 
     const std::string& key() const override { return keyName; }
     /// A missing "int" member changes nothing; an invalid raw value stores `defaultValue`.
     void load(const CodableDefault& from) override {
-        if (!from.intValue || *from.intValue == static_cast<std::int64_t>(cached))
+        if (!from.intValue || (*from.intValue == static_cast<std::int64_t>(cached) && stored))
             return;
         cached = convert(*from.intValue);
-        saveDefault(db, PropertyValue{static_cast<std::int64_t>(cached)}, keyName);
+        stored = saveDefault(db, PropertyValue{static_cast<std::int64_t>(cached)}, keyName);
     }
 
     const E defaultValue;
@@ -45,6 +45,9 @@ private:
     DefaultsDatabase& db;
     std::string keyName;
     E cached;
+    /// False while the database has refused the cached value: it is written again even when set
+    /// unchanged.
+    bool stored = true;
 };
 
 /// A three-state switch; written with an optional bool (none = `undefined`).

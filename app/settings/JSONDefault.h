@@ -32,7 +32,7 @@ public:
         } catch (const std::exception&) {
             return;
         }
-        if (cached && *cached == text)
+        if (cached && *cached == text && stored)
             return;
         StringDefault::set(std::move(text));
     }

@@ -25,6 +25,9 @@ protected:
     DefaultsDatabase& db;
     std::string keyName;
     std::optional<std::string> cached;
+    /// False while the database has refused the cached value: it is written again even when set
+    /// unchanged.
+    bool stored = true;
 };
 
 } // namespace zentrivo

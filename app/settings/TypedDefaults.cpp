@@ -21,10 +21,10 @@ BoolDefault::BoolDefault(DefaultsDatabase& db, std::string key)
     : db(db), keyName(std::move(key)), cached(readStored(db, keyName, readBool)) {}
 
 void BoolDefault::set(bool newValue) {
-    if (newValue == cached)
+    if (newValue == cached && stored)
         return;
     cached = newValue;
-    saveDefault(db, PropertyValue{cached}, keyName);
+    stored = saveDefault(db, PropertyValue{cached}, keyName);
 }
 
 void BoolDefault::load(const CodableDefault& from) {
@@ -39,10 +39,10 @@ IntDefault::IntDefault(DefaultsDatabase& db, std::string key, std::optional<std:
 }
 
 void IntDefault::set(std::int64_t newValue) {
-    if (newValue == cached)
+    if (newValue == cached && stored)
         return;
     cached = newValue;
-    saveDefault(db, PropertyValue{cached}, keyName);
+    stored = saveDefault(db, PropertyValue{cached}, keyName);
 }
 
 void IntDefault::load(const CodableDefault& from) {
@@ -57,10 +57,10 @@ FloatDefault::FloatDefault(DefaultsDatabase& db, std::string key, std::optional<
 }
 
 void FloatDefault::set(float newValue) {
-    if (newValue == cached)
+    if (newValue == cached && stored)
         return;
     cached = newValue;
-    saveDefault(db, PropertyValue{cached}, keyName);
+    stored = saveDefault(db, PropertyValue{cached}, keyName);
 }
 
 void FloatDefault::load(const CodableDefault& from) {
@@ -72,10 +72,10 @@ DoubleDefault::DoubleDefault(DefaultsDatabase& db, std::string key)
     : db(db), keyName(std::move(key)), cached(readStored(db, keyName, readDouble)) {}
 
 void DoubleDefault::set(double newValue) {
-    if (newValue == cached)
+    if (newValue == cached && stored)
         return;
     cached = newValue;
-    saveDefault(db, PropertyValue{cached}, keyName);
+    stored = saveDefault(db, PropertyValue{cached}, keyName);
 }
 
 void DoubleDefault::load(const CodableDefault& from) {
@@ -91,10 +91,10 @@ StringDefault::StringDefault(DefaultsDatabase& db, std::string key)
 }
 
 void StringDefault::set(std::optional<std::string> newValue) {
-    if (newValue == cached)
+    if (newValue == cached && stored)
         return;
     cached = std::move(newValue);
-    saveDefault(db, cached ? std::optional<PropertyValue>(*cached) : std::nullopt, keyName);
+    stored = saveDefault(db, cached ? std::optional<PropertyValue>(*cached) : std::nullopt, keyName);
 }
 
 void StringDefault::load(const CodableDefault& from) { StringDefault::set(from.stringValue); }
@@ -106,10 +106,10 @@ DateDefault::DateDefault(DefaultsDatabase& db, std::string key) : db(db), keyNam
 }
 
 void DateDefault::set(std::optional<Date> newValue) {
-    if (newValue == cached)
+    if (newValue == cached && stored)
         return;
     cached = newValue;
-    saveDefault(db, cached ? std::optional<PropertyValue>(*cached) : std::nullopt, keyName);
+    stored = saveDefault(db, cached ? std::optional<PropertyValue>(*cached) : std::nullopt, keyName);
 }
 
 void DateDefault::load(const CodableDefault& from) { set(from.date); }

@@ -19,13 +19,17 @@ public:
     }
     bool setValue(std::string_view key, const PropertyValue& value) override {
         ++writes;
+        if (failWrites)
+            return false;
         values[std::string(key)] = value;
-        return !failWrites;
+        return true;
     }
     bool removeValue(std::string_view key) override {
         ++writes;
+        if (failWrites)
+            return false;
         values.erase(std::string(key));
-        return !failWrites;
+        return true;
     }
     std::vector<std::string> keys() const override {
         std::vector<std::string> result;
@@ -38,6 +42,7 @@ public:
     std::map<std::string, PropertyValue, std::less<>> values;
     mutable int reads = 0;
     int writes = 0;
+    /// Every write and removal is refused and changes nothing, as a full disk would.
     bool failWrites = false;
 };
 

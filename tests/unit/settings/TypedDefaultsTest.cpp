@@ -99,7 +99,8 @@ TEST(StoredValues, ReadAsTheirNumberOrElseAsUnset) {
     }
 }
 
-// A slider that reports the same value again must cause no database traffic.
+// A slider that reports the same value again must cause no database traffic; a value the
+// database refused is not held as stored, so setting it again writes it.
 TEST(SettingsTraffic, WritingTheValueAlreadyHeldTouchesNoDatabase) {
     const Date noon(Date::duration(1714564800.5));
     const std::string panel = R"({"id":0,"t":{"stringValue":"org.gnome.Nautilus","type":0}})";
@@ -127,6 +128,31 @@ TEST(SettingsTraffic, WritingTheValueAlreadyHeldTouchesNoDatabase) {
     EXPECT_EQ(db.reads, 8) << "only creation reads";
     EXPECT_EQ(i.value(), 0);
     EXPECT_EQ(IntDefault(db, "i", 25).value(), 25) << "a stored 0 reads 25 at the next start";
+
+    // A full disk: each change is tried three times, and memory keeps the change.
+    db.failWrites = true;
+    const Date evening(Date::duration(1714590000.0));
+    const std::string other = R"({"red":0,"green":0,"blue":1})";
+    const auto farPanel = ReticleSpec::fromJsonString(R"({"id":1})");
+    ASSERT_TRUE(farPanel);
+    auto changeAll = [&] {
+        b.set(true), i.set(7), f.set(2.5f), s.set("13"), d.set(evening), o.set(true);
+        j.setTypedValue(*farPanel), c.set(other);
+    };
+    changeAll();
+    EXPECT_EQ(db.writes, 8 + 8 * 3);
+    EXPECT_EQ(o.value(), OptionalBool::userEnabled);
+    EXPECT_EQ(j.value(), R"({"id":1})");
+    db.failWrites = false;
+    changeAll();
+    EXPECT_EQ(db.writes, 8 + 8 * 3 + 8) << "the same values, now taken at the first try";
+    const decltype(db.values) expected = {{"b", true},   {"i", I{7}},
+                                          {"f", 2.5f},   {"s", std::string("13")},
+                                          {"d", evening}, {"o", I{1}},
+                                          {"j", std::string(R"({"id":1})")}, {"c", other}};
+    EXPECT_EQ(db.values, expected);
+    changeAll();
+    EXPECT_EQ(db.writes, 8 + 8 * 3 + 8) << "once stored, the same values are skipped again";
 }
 
 // An import record's number that its member cannot hold would wrap or be undefined behaviour.
