@@ -48,7 +48,10 @@ int main(int argc, char* argv[]) {
     // How the program introduces itself in its own windows (the permission prompt): the
     // desktop entry's name and icon.
     QApplication::setApplicationDisplayName(QStringLiteral("Zentrivo"));
-    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("input-mouse")));
+    // The icon is named after the desktop id; run from the build tree, where it is not
+    // installed, the theme's generic mouse icon stands in.
+    QApplication::setWindowIcon(QIcon::fromTheme(QString::fromLatin1(serviceName),
+                                                 QIcon::fromTheme(QStringLiteral("input-mouse"))));
     // A tray-less program with one window that comes and goes: closing it must not end the run.
     QApplication::setQuitOnLastWindowClosed(false);
 
