@@ -10,6 +10,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   # run and test
   xvfb xdotool x11-utils xcompmgr dbus dbus-x11 desktop-file-utils imagemagick sqlite3
+  appstream man-db  # validate the installed metainfo, render the installed manuals
   adwaita-icon-theme hicolor-icon-theme procps
   openbox  # an EWMH window manager for the running-application tests
 )
