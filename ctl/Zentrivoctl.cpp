@@ -41,8 +41,12 @@ Commands:
   --help                    Print this help.
 
 Values print as: integers in decimal, floats in their shortest exact form, bools
-as 1 or 0, strings as they are, dates in ISO 8601 UTC ("2024-05-01T12:00:00Z"),
-data as hex bytes in angle brackets ("<0a1b>").
+as 1 or 0, strings as they are but with line breaks and other control characters
+escaped (\n, \r, \t, \xHH) so that each value is one line, dates in ISO 8601
+UTC ("2024-05-01T12:00:00Z"), data as hex bytes in angle brackets ("<0a1b>").
+
+Writing a key that is no setting of Zentrivo, or with a type other than the
+setting's, warns on standard error and writes all the same.
 
 Exit status: 0 when done; 1 when KEY is not stored or the database could not be
 changed; 2 when the command line is not understood, in which case nothing is
@@ -341,8 +345,25 @@ std::string formatDefaultsValue(const PropertyValue& value) {
         return shortest(*v);
     if (auto v = std::get_if<double>(&value))
         return shortest(*v);
-    if (auto v = std::get_if<std::string>(&value))
-        return *v;
+    if (auto v = std::get_if<std::string>(&value)) {
+        // A line break inside a value would pass for the next "key = value" line.
+        static constexpr char hex[] = "0123456789abcdef";
+        std::string text;
+        for (const char c : *v) {
+            const auto byte = static_cast<unsigned char>(c);
+            if (c == '\n')
+                text += "\\n";
+            else if (c == '\r')
+                text += "\\r";
+            else if (c == '\t')
+                text += "\\t";
+            else if (byte < 0x20 || byte == 0x7f)
+                text += std::string("\\x") + hex[byte >> 4] + hex[byte & 0xf];
+            else
+                text += c;
+        }
+        return text;
+    }
     if (auto v = std::get_if<Date>(&value))
         return formatDate(*v);
     static constexpr char hex[] = "0123456789abcdef";
@@ -392,6 +413,17 @@ int runZentrivoctl(const std::vector<std::string>& args, std::ostream& out, std:
         return ctlStatus::ok;
     }
     if (auto write = std::get_if<Write>(&command)) {
+        // Written all the same: the user may know better, but a wrong kind is easy to miss
+        // (a "lastVersion" number makes the next start a first run).
+        static constexpr const char* kindNames[] = {"bool", "int", "float", "double",
+                                                    "string", "date", "data"};
+        const std::string_view given = kindNames[write->value.index()];
+        if (const auto kind = settingKind(write->key); !kind)
+            err << "zentrivoctl: warning: '" << write->key
+                << "' is no setting of Zentrivo; nothing reads it\n";
+        else if (*kind != given)
+            err << "zentrivoctl: warning: '" << write->key << "' is a -" << *kind
+                << " setting; Zentrivo may read this -" << given << " value as unset\n";
         if (!db.setValue(write->key, write->value)) {
             err << "zentrivoctl: could not store '" << write->key << "'\n";
             return ctlStatus::failed;

@@ -20,6 +20,32 @@ Defaults::Defaults(DefaultsDatabase& db)
       bookmarkRetryDelay(db, "bookmarkRetryDelay", 5), iCloudSync(db, "iCloudSync"),
       lastCloudSync(db, "lastCloudSync") {}
 
+std::optional<std::string_view> settingKind(std::string_view key) {
+    // Kept beside the constructors above: a key added there belongs here too.
+    static constexpr std::pair<std::string_view, std::string_view> kinds[] = {
+        {"mainReticleSpec", "string"},   {"farReticleSpec", "string"},
+        {"safeAreaSize", "int"},         {"reticleDisplayMinDist", "float"},
+        {"firstRingDist", "float"},      {"outerSafeArea", "float"},
+        {"hoverMillis", "int"},          {"reticleFlags", "int"},
+        {"reticleMouseButton", "int"},   {"restToOneTouches", "int"},
+        {"arrowKeysDisplays", "int"},    {"vimKeyShortcuts", "int"},
+        {"background", "int"},           {"reticleFade", "int"},
+        {"hapticFeedback", "int"},       {"relaunchActive", "int"},
+        {"hideFrontmost", "int"},        {"lastFrontAppCanBeZentrivo", "int"},
+        {"dropInReticleReplaces", "int"}, {"showTags", "int"},
+        {"folderLabel", "int"},          {"hideMenuBarIcon", "bool"},
+        {"launchOnLogin", "bool"},       {"relaunchOpensMenu", "bool"},
+        {"lastVersion", "string"},       {"bookmarkLoadAttempts", "int"},
+        {"bookmarkRetryDelay", "int"},   {"iCloudSync", "int"},
+        {"lastCloudSync", "date"},       {"autoRestartOnWake", "int"},
+        {"restartOnWakeDelay", "float"},
+    };
+    for (const auto& [name, kind] : kinds)
+        if (name == key)
+            return kind;
+    return std::nullopt;
+}
+
 WakeDefaults::WakeDefaults(DefaultsDatabase& db)
     : autoRestartOnWake(db, "autoRestartOnWake"),
       restartOnWakeDelay(db, "restartOnWakeDelay", 1.0f) {}

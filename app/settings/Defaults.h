@@ -12,6 +12,8 @@
 #include "app/model/ReticleSpec.h"
 
 #include <array>
+#include <optional>
+#include <string_view>
 
 namespace zentrivo {
 
@@ -81,6 +83,11 @@ public:
     OptionalBoolDefault autoRestartOnWake;
     FloatDefault restartOnWakeDelay;
 };
+
+/// The value kind each setting of `Defaults` and `WakeDefaults` is stored as: "bool", "int",
+/// "float", "string" or "date" (enumerations and three-state switches are "int", JSON records
+/// "string"). None for a key that is no setting.
+std::optional<std::string_view> settingKind(std::string_view key);
 
 /// The trigger bits of `reticleFlags`, in the device-independent modifier layout.
 namespace modifierFlags {

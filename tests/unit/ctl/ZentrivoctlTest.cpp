@@ -24,22 +24,42 @@ struct ZentrivoctlTest : ::testing::Test {
 };
 
 TEST_F(ZentrivoctlTest, WriteStoresEachKindAndReadPrintsItBack) {
-    // Type option, value, what is stored, what read prints.
-    const std::tuple<const char*, const char*, PropertyValue, const char*> cases[] = {
-        {"-int", "+7", std::int64_t{7}, "7"},
-        {"-int", "-9223372036854775808", INT64_MIN, "-9223372036854775808"},
-        {"-float", "0.1", 0.1f, "0.1"},
-        {"-bool", "YES", true, "1"},
-        {"-string", "", std::string(), ""},
-        {"-date", "2024-05-01T14:00:00.5+02:00", Date(Date::duration(1714564800.5)),
-         "2024-05-01T12:00:00.5Z"},
-    };
-    for (const auto& [type, value, stored, printed] : cases) {
-        SCOPED_TRACE(std::string(type) + " " + value);
-        EXPECT_EQ(run({"defaults", "write", "someKey", type, value}), "0||");
-        EXPECT_EQ(db.values["someKey"], stored);
-        EXPECT_EQ(run({"defaults", "read", "someKey"}), "0|" + std::string(printed) + "\n|");
+    const std::string unknown = "zentrivoctl: warning: 'someKey' is no setting of Zentrivo; "
+                                "nothing reads it\n";
+    // Key, type option, value, what is stored, what read prints, the warning of the write.
+    const std::tuple<const char*, const char*, const char*, PropertyValue, const char*,
+                     std::string>
+        cases[] = {
+            {"hoverMillis", "-int", "+7", std::int64_t{7}, "7", ""},
+            {"someKey", "-int", "-9223372036854775808", INT64_MIN, "-9223372036854775808",
+             unknown},
+            {"lastVersion", "-int", "41", std::int64_t{41}, "41",
+             "zentrivoctl: warning: 'lastVersion' is a -string setting; Zentrivo may read this "
+             "-int value as unset\n"},
+            {"outerSafeArea", "-float", "0.1", 0.1f, "0.1", ""},
+            {"hoverMillis", "-float", "0.1", 0.1f, "0.1",
+             "zentrivoctl: warning: 'hoverMillis' is a -int setting; Zentrivo may read this "
+             "-float value as unset\n"},
+            {"hideMenuBarIcon", "-bool", "YES", true, "1", ""},
+            {"lastVersion", "-string", "", std::string(), "", ""},
+            {"someKey", "-string", "a\nb\r\tc\x01\x7f\\n\xc3\xa9",
+             std::string("a\nb\r\tc\x01\x7f\\n\xc3\xa9"), R"(a\nb\r\tc\x01\x7f\né)",
+             unknown},
+            {"lastCloudSync", "-date", "2024-05-01T14:00:00.5+02:00",
+             Date(Date::duration(1714564800.5)), "2024-05-01T12:00:00.5Z", ""},
+        };
+    for (const auto& [key, type, value, stored, printed, warning] : cases) {
+        SCOPED_TRACE(std::string(key) + " " + type + " " + value);
+        EXPECT_EQ(run({"defaults", "write", key, type, value}), "0||" + warning);
+        EXPECT_EQ(db.values[key], stored);
+        EXPECT_EQ(run({"defaults", "read", key}), "0|" + std::string(printed) + "\n|");
     }
+    // Every value on a line of its own.
+    EXPECT_EQ(run({"defaults", "read"}),
+              "0|hideMenuBarIcon = 1\nhoverMillis = 0.1\nlastCloudSync = 2024-05-01T12:00:00.5Z\n"
+              "lastVersion = \nouterSafeArea = 0.1\n"
+              R"(someKey = a\nb\r\tc\x01\x7f\né)"
+              "\n|");
 }
 
 TEST_F(ZentrivoctlTest, BadInputExitsTwoNamesTheProblemAndWritesNothing) {
