@@ -13,17 +13,22 @@ public:
     /// Called on the loop's thread while the descriptor is readable; it must read what is
     /// pending, or it is called again straight away.
     using ReadyHandler = std::function<void()>;
+    /// Called once on the loop's thread, instead of `ready`, when the source can no longer be
+    /// served: its descriptor is invalid, in error or hung up, or the loop itself failed to wait.
+    /// The source is removed once this returns.
+    using FailedHandler = std::function<void()>;
 
     RunLoop() = default;
     virtual ~RunLoop() = default;
     RunLoop(const RunLoop&) = delete;
     RunLoop& operator=(const RunLoop&) = delete;
 
-    /// Watches `fd` for reading until the source is removed. The loop does not own `fd`.
-    virtual SourceId addSource(int fd, ReadyHandler ready) = 0;
-    /// Stops watching. Once this returns, `ready` is not running on another thread and is never
-    /// called again; called from within `ready` itself, only the later calls are dropped. An
-    /// unknown id is ignored.
+    /// Watches `fd` for reading until the source is removed or has failed. The loop does not own
+    /// `fd`.
+    virtual SourceId addSource(int fd, ReadyHandler ready, FailedHandler failed) = 0;
+    /// Stops watching. Once this returns, neither handler is running on another thread and neither
+    /// is called again; called from within a handler, only the later calls are dropped. An unknown
+    /// id (or one whose source has failed) is ignored.
     virtual void removeSource(SourceId id) = 0;
 };
 

@@ -59,10 +59,11 @@ std::thread::id RunLoopThread::threadId() const {
     return loopThreadId;
 }
 
-RunLoop::SourceId RunLoopThread::addSource(int fd, ReadyHandler ready) {
+RunLoop::SourceId RunLoopThread::addSource(int fd, ReadyHandler ready, FailedHandler failed) {
     std::lock_guard lock(mutex);
     const SourceId id = nextSourceId++;
-    sources.push_back({id, fd, std::make_shared<ReadyHandler>(std::move(ready))});
+    sources.push_back({id, fd, std::make_shared<ReadyHandler>(std::move(ready)),
+                       std::make_shared<FailedHandler>(std::move(failed))});
     wakeLocked();
     return id;
 }
@@ -85,6 +86,33 @@ void RunLoopThread::wakeLocked() {
     const std::uint64_t one = 1;
     // The counter only overflows after 2^64 - 1 wake-ups; a failed write means one is pending.
     [[maybe_unused]] const auto written = ::write(wakeFd, &one, sizeof one);
+}
+
+bool RunLoopThread::dispatch(const Source& source, bool failure) {
+    {
+        std::lock_guard lock(mutex);
+        if (cancelled)
+            return false;
+        // Removed since the snapshot: its owner no longer expects calls.
+        const bool live = std::any_of(sources.begin(), sources.end(),
+                                      [&](const Source& s) { return s.id == source.id; });
+        if (!live)
+            return true;
+        dispatching = source.id;
+    }
+    if (!failure)
+        (*source.ready)();
+    else if (*source.failed)
+        (*source.failed)();
+    {
+        std::lock_guard lock(mutex);
+        dispatching = 0;
+        // Dropped only now, so that a removal from another thread waits for the handler above.
+        if (failure)
+            std::erase_if(sources, [&](const Source& s) { return s.id == source.id; });
+    }
+    dispatchDone.notify_all();
+    return true;
 }
 
 void RunLoopThread::main() {
@@ -114,6 +142,15 @@ void RunLoopThread::main() {
         if (::poll(polled.data(), polled.size(), -1) < 0) {
             if (errno == EINTR)
                 continue;
+            // Waiting again would fail again, at full speed: the owners hear that their sources
+            // are gone, so they can start over on a new loop, and this one ends.
+            {
+                std::lock_guard lock(mutex);
+                snapshot = sources;
+            }
+            for (const auto& source : snapshot)
+                if (!dispatch(source, true))
+                    break;
             break;
         }
         if (polled[0].revents & POLLIN) {
@@ -121,26 +158,11 @@ void RunLoopThread::main() {
             [[maybe_unused]] const auto got = ::read(fd, &count, sizeof count);
         }
         for (std::size_t i = 0; i < snapshot.size(); ++i) {
-            if (!(polled[i + 1].revents & (POLLIN | POLLHUP | POLLERR)))
-                continue;
-            {
-                std::lock_guard lock(mutex);
-                if (cancelled)
-                    break;
-                // Removed since the snapshot: its owner no longer expects calls.
-                const bool live = std::any_of(sources.begin(), sources.end(), [&](const Source& s) {
-                    return s.id == snapshot[i].id;
-                });
-                if (!live)
-                    continue;
-                dispatching = snapshot[i].id;
-            }
-            (*snapshot[i].ready)();
-            {
-                std::lock_guard lock(mutex);
-                dispatching = 0;
-            }
-            dispatchDone.notify_all();
+            const short revents = polled[i + 1].revents;
+            // poll(2) reports these until the descriptor is dropped, so a source kept would spin.
+            const bool failure = revents & (POLLNVAL | POLLERR | POLLHUP);
+            if ((failure || (revents & POLLIN)) && !dispatch(snapshot[i], failure))
+                break;
         }
     }
 

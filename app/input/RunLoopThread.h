@@ -12,8 +12,9 @@
 namespace zentrivo {
 
 /// A thread of its own that runs a loop serving descriptor sources: poll(2) on the sources plus
-/// an eventfd that wakes the loop when the sources change or the thread is cancelled. Must not be
-/// destroyed on its own thread.
+/// an eventfd that wakes the loop when the sources change or the thread is cancelled. A failed
+/// source is reported and dropped; when poll(2) itself fails, every source is reported as failed
+/// and the loop ends. Must not be destroyed on its own thread.
 class RunLoopThread final : public RunLoop {
 public:
     RunLoopThread() = default;
@@ -34,7 +35,7 @@ public:
     /// The serving thread while it exists; a default id otherwise.
     std::thread::id threadId() const;
 
-    SourceId addSource(int fd, ReadyHandler ready) override;
+    SourceId addSource(int fd, ReadyHandler ready, FailedHandler failed) override;
     void removeSource(SourceId id) override;
 
 private:
@@ -42,9 +43,13 @@ private:
         SourceId id;
         int fd;
         std::shared_ptr<ReadyHandler> ready;
+        std::shared_ptr<FailedHandler> failed;
     };
 
     void main();
+    /// Runs one of `source`'s handlers unless it was removed or the loop cancelled meanwhile; a
+    /// failure also drops the source. Returns false once the loop is cancelled.
+    bool dispatch(const Source& source, bool failure);
     void wakeLocked();
     bool onLoopThreadLocked() const { return std::this_thread::get_id() == loopThreadId; }
 

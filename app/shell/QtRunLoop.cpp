@@ -1,5 +1,7 @@
 #include "QtRunLoop.h"
 
+#include <poll.h>
+
 namespace zentrivo {
 
 QtRunLoop::~QtRunLoop() {
@@ -7,11 +9,22 @@ QtRunLoop::~QtRunLoop() {
         delete notifier.data();
 }
 
-RunLoop::SourceId QtRunLoop::addSource(int fd, ReadyHandler ready) {
+RunLoop::SourceId QtRunLoop::addSource(int fd, ReadyHandler ready, FailedHandler failed) {
     const SourceId id = nextId++;
     auto* notifier = new QSocketNotifier(fd, QSocketNotifier::Read);
     QObject::connect(notifier, &QSocketNotifier::activated, notifier,
-                     [ready = std::move(ready)] { ready(); });
+                     [this, id, fd, ready = std::move(ready), failed = std::move(failed)] {
+                         pollfd state{fd, POLLIN, 0};
+                         if (::poll(&state, 1, 0) <= 0 ||
+                             !(state.revents & (POLLNVAL | POLLERR | POLLHUP))) {
+                             ready();
+                             return;
+                         }
+                         // Left watched, the error would wake the notifier again at once.
+                         removeSource(id);
+                         if (failed)
+                             failed();
+                     });
     sources.emplace(id, notifier);
     return id;
 }

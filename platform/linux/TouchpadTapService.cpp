@@ -134,12 +134,14 @@ public:
         loop = &target;
         for (const auto& device : devices) {
             Device* reader = device.get();
-            sources.push_back(
-                target.addSource(reader->fd, [this, reader] { readDevice(*reader); }));
+            sources.push_back(target.addSource(
+                reader->fd, [this, reader] { readDevice(*reader); }, [this] { disable(); }));
         }
+        // A monitor in error (its socket overflowed, say) has lost events: the pads it would
+        // have announced are only found by a new tap.
         if (monitor)
-            sources.push_back(
-                target.addSource(udev_monitor_get_fd(monitor), [this] { readMonitor(); }));
+            sources.push_back(target.addSource(
+                udev_monitor_get_fd(monitor), [this] { readMonitor(); }, [this] { disable(); }));
     }
 
     void removeFromRunLoop(RunLoop& target) override {

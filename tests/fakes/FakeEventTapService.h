@@ -2,7 +2,9 @@
 
 #include "app/input/EventTapService.h"
 
+#include <functional>
 #include <optional>
+#include <utility>
 #include <vector>
 
 namespace zentrivo::test {
@@ -15,8 +17,22 @@ struct FakeEventTap final : EventTap {
         live.push_back(this);
     }
     ~FakeEventTap() override { std::erase(live, this); }
-    void addToRunLoop(RunLoop& runLoop) override { loop = &runLoop; }
-    void removeFromRunLoop(RunLoop&) override { loop = nullptr; }
+    void addToRunLoop(RunLoop& runLoop) override {
+        loop = &runLoop;
+        if (sourceFd >= 0)
+            source = runLoop.addSource(
+                sourceFd, [] {},
+                [this] {
+                    callback(TapNotice::disabledBySystem, nullptr);
+                    if (sourceFailed)
+                        sourceFailed();
+                });
+    }
+    void removeFromRunLoop(RunLoop& runLoop) override {
+        if (sourceFd >= 0)
+            runLoop.removeSource(source);
+        loop = nullptr;
+    }
     void setEnabled(bool) override {}
 
     /// An event (none: one the device could not decode) or a notice.
@@ -29,17 +45,29 @@ struct FakeEventTap final : EventTap {
     const EventMask mask;
     EventTapService::Callback callback;
     RunLoop* loop = nullptr;
+    /// A descriptor the tap serves (-1: none); its failure is the system disabling the tap.
+    int sourceFd = -1;
+    std::function<void()> sourceFailed; // on the loop's thread, after the notice
+    RunLoop::SourceId source = 0;
 };
 
 /// Makes `FakeEventTap`s; refuses while `permitted` is false, like a device the process may not
-/// read. The taps never add a source, so any loop will do, even a `RunLoopThread` never started.
+/// read. Only a tap given a `sourceFd` adds a source; the others do with any loop, even a
+/// `RunLoopThread` never started.
 struct FakeEventTapService final : EventTapService {
     std::unique_ptr<EventTap> createTap(EventMask mask, Callback callback) override {
         ++createAttempts;
-        return permitted ? std::make_unique<FakeEventTap>(live, mask, std::move(callback))
-                         : nullptr;
+        if (!permitted)
+            return nullptr;
+        auto tap = std::make_unique<FakeEventTap>(live, mask, std::move(callback));
+        tap->sourceFd = std::exchange(sourceFd, -1);
+        tap->sourceFailed = sourceFailed;
+        return tap;
     }
     bool permitted = true;
+    /// Given to the next tap only, with `sourceFailed`.
+    int sourceFd = -1;
+    std::function<void()> sourceFailed;
     int createAttempts = 0;
     std::vector<FakeEventTap*> live; // oldest first
 };

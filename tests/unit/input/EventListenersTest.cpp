@@ -7,6 +7,8 @@
 #include "tests/fakes/FakeEventTapService.h"
 #include "tests/fakes/FakeMainQueue.h"
 
+#include <atomic>
+#include <fcntl.h>
 #include <future>
 #include <gtest/gtest.h>
 #include <sys/eventfd.h>
@@ -17,6 +19,15 @@ namespace {
 
 using namespace std::chrono_literals;
 using Times = std::vector<double>;
+
+/// A descriptor number that is closed, and high enough that no descriptor opened meanwhile (the
+/// loop's own, say) takes it over.
+int closedDescriptor() {
+    const int low = ::eventfd(0, EFD_CLOEXEC);
+    const int high = ::fcntl(low, F_DUPFD_CLOEXEC, 900);
+    ::close(low), ::close(high);
+    return high;
+}
 
 TEST(EventMonitors, StartedTwiceEachKeepsOneMonitorPerKindAndStopRemovesThem) {
     test::FakeEventMonitorService service;
@@ -69,20 +80,47 @@ TEST(EventTapListener, OnMainHandsEventsOverThroughTheQueueAndReplacesATapTheSys
     EXPECT_EQ(handled, (Times{1, 2}));
 }
 
-TEST(RunLoopThread, ServesSourcesOnItsOwnThread) {
+TEST(EventTapListener, OffMainRecreatesATapWhoseSourceFailed) {
+    test::FakeEventTapService taps;
+    RunLoopThread mainLoop; // never used: the tap is served off the main loop
+    test::FakeMainQueue queue;
+    taps.sourceFd = closedDescriptor();
+    std::promise<void> failed;
+    taps.sourceFailed = [&] { failed.set_value(); };
+    EventTapListener listener(taps, mainLoop, queue, 0x20000000, false, {}, {});
+    listener.start();
+    ASSERT_EQ(failed.get_future().wait_for(5s), std::future_status::ready);
+    queue.runUntilIdle();
+    EXPECT_EQ(taps.createAttempts, 2);
+    EXPECT_TRUE(listener.isStarted() && listener.servingThread()->isRunning());
+}
+
+TEST(RunLoopThread, ServesSourcesOnItsOwnThreadAndDropsOneThatFailed) {
     RunLoopThread thread;
     ASSERT_TRUE(thread.start());
     const int fd = ::eventfd(1, EFD_CLOEXEC | EFD_NONBLOCK); // readable at once
+    const int closed = closedDescriptor();
+    std::atomic<int> failures = 0;
+    std::promise<void> failed;
+    thread.addSource(
+        closed, [] { ADD_FAILURE() << "a failed source is not ready"; },
+        [&] { failures++ == 0 ? failed.set_value() : void(); });
+    ASSERT_EQ(failed.get_future().wait_for(5s), std::future_status::ready);
+
+    // the loop lives on and serves later sources; the failed one is never polled again
     std::promise<std::thread::id> served;
-    thread.addSource(fd, [&] {
-        std::uint64_t count = 0;
-        EXPECT_EQ(::read(fd, &count, sizeof count), 8);
-        served.set_value(std::this_thread::get_id()); // a second call would throw
-    });
+    thread.addSource(fd,
+                     [&] {
+                         std::uint64_t count = 0;
+                         EXPECT_EQ(::read(fd, &count, sizeof count), 8);
+                         served.set_value(std::this_thread::get_id()); // a second call would throw
+                     },
+                     {});
     auto servedOn = served.get_future();
     ASSERT_EQ(servedOn.wait_for(5s), std::future_status::ready);
     EXPECT_NE(servedOn.get(), std::this_thread::get_id());
     thread.stop();
+    EXPECT_EQ(failures, 1);
     ::close(fd);
 }
 
