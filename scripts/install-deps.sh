@@ -8,6 +8,7 @@ packages=(
   qt6-base-dev libqt6svg6 libx11-dev libxi-dev libxtst-dev libxrandr-dev libevdev-dev libudev-dev
   libglib2.0-dev libsqlite3-dev nlohmann-json3-dev libutf8proc-dev
   libgtest-dev libgmock-dev libbenchmark-dev
+  clang libclang-rt-14-dev  # the fuzz targets: libFuzzer is only recommended by clang
   # run and test
   xvfb xdotool x11-utils xcompmgr dbus dbus-x11 desktop-file-utils imagemagick sqlite3
   appstream man-db  # validate the installed metainfo, render the installed manuals

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test: the whole suite under AddressSanitizer
-# and UndefinedBehaviorSanitizer, then the benchmarks of a Release build (figures only).
+# and UndefinedBehaviorSanitizer, each fuzz target for a few seconds, then the benchmarks of a
+# Release build (figures only).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -13,6 +14,11 @@ jobs=$(nproc)
 cmake --preset asan >/dev/null
 cmake --build --preset asan -j "$jobs"
 ctest --preset asan -j "$jobs" -LE bench
+
+# Every decoder of outside input, a few seconds each under libFuzzer (scripts/fuzz.sh runs longer).
+cmake --preset fuzz >/dev/null
+cmake --build --preset fuzz -j "$jobs"
+ctest --test-dir build/fuzz -L fuzz -j "$jobs" --output-on-failure
 
 cmake --preset release >/dev/null
 cmake --build --preset release -j "$jobs"
