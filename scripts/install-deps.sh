@@ -12,6 +12,7 @@ packages=(
   # run and test
   xvfb xdotool x11-utils xcompmgr dbus dbus-x11 desktop-file-utils imagemagick sqlite3
   appstream man-db  # validate the installed metainfo, render the installed manuals
+  dpkg-dev lintian  # the Debian package: dependencies from the binaries (dpkg-shlibdeps), lint
   adwaita-icon-theme hicolor-icon-theme procps
   openbox  # an EWMH window manager for the running-application tests
 )

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test: the whole suite under AddressSanitizer
 # and UndefinedBehaviorSanitizer, each fuzz target for a few seconds, then the benchmarks of a
-# Release build (figures only).
+# Release build (figures only), with the check of the Debian package made from it.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -22,6 +22,8 @@ ctest --test-dir build/fuzz -L fuzz -j "$jobs" --output-on-failure
 
 cmake --preset release >/dev/null
 cmake --build --preset release -j "$jobs"
+# The Debian package is made from this build: unpacked, linted and started, never installed.
+ctest --test-dir build/release -L package --output-on-failure
 echo "== Benchmarks (figures, not pass/fail on time) =="
 # A benchmark fails only when it cannot run at all (a crash, no display); its figures never
 # decide anything.

@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Installs a build into a temporary prefix and checks what a user gets: every file in its place,
 # a desktop entry and metainfo that validate, manuals that render without warnings, and an
-# installed zentrivo that starts in a private session and ends cleanly on SIGTERM.
+# installed zentrivo that starts in a private session and ends cleanly on SIGTERM. With --deb it
+# checks the Debian package instead: built by CPack, accepted by lintian (errors fail, warnings are
+# shown), unpacked with dpkg-deb into a temporary folder -- never installed on this machine.
 #
-#   check-install.sh BUILD_DIR
+#   check-install.sh [--deb] BUILD_DIR
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
 
@@ -26,6 +28,8 @@ if [ "${1:-}" = --run ]; then
     exit $?
 fi
 
+deb=0
+if [ "${1:-}" = --deb ]; then deb=1; shift; fi
 build=$1
 work=$(mktemp -d "${TMPDIR:-/tmp}/zentrivo-install.XXXXXX") || exit 1
 trap 'rm -rf "$work"' EXIT
@@ -33,13 +37,31 @@ prefix=$work/prefix
 failures=0
 fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
 
-cmake --install "$build" --prefix "$prefix" >"$work/install.log" 2>&1 ||
-    { cat "$work/install.log" >&2; echo "FAIL: cmake --install" >&2; exit 1; }
+manual=.1
+if [ "$deb" = 1 ]; then
+    cpack -G DEB -B "$work/package" --config "$build/CPackConfig.cmake" >"$work/cpack.log" 2>&1 ||
+        { cat "$work/cpack.log" >&2; echo "FAIL: cpack" >&2; exit 1; }
+    package=$(echo "$work"/package/zentrivo_*.deb)
+    [ -f "$package" ] || { echo "FAIL: cpack made no zentrivo_*.deb" >&2; exit 1; }
+    lintian --fail-on error "$package" || fail "lintian reports errors"
+    dpkg-deb -x "$package" "$work/root" && dpkg-deb -e "$package" "$work/control" ||
+        { echo "FAIL: dpkg-deb cannot unpack the package" >&2; exit 1; }
+    prefix=$work/root/usr
+    manual=.1.gz
+    # Computed from the binaries, so a library Zentrivo links shows up without being listed.
+    dpkg-deb -f "$package" Depends | grep -q 'libqt6widgets6' || fail "Depends lacks Qt Widgets"
+    for script in postinst postrm; do
+        [ -x "$work/control/$script" ] || fail "the package has no $script"
+    done
+else
+    cmake --install "$build" --prefix "$prefix" >"$work/install.log" 2>&1 ||
+        { cat "$work/install.log" >&2; echo "FAIL: cmake --install" >&2; exit 1; }
+fi
 
 id=com.tovelane.ZentrivoPro
 for file in bin/zentrivo bin/zentrivoctl share/applications/$id.desktop \
     share/metainfo/$id.metainfo.xml share/icons/hicolor/symbolic/apps/$id-symbolic.svg \
-    share/man/man1/zentrivo.1 share/man/man1/zentrivoctl.1 \
+    share/man/man1/zentrivo$manual share/man/man1/zentrivoctl$manual \
     lib/udev/rules.d/70-zentrivo-touchpad.rules; do
     [ -s "$prefix/$file" ] || fail "$file is not installed"
 done
@@ -55,7 +77,7 @@ appstreamcli validate --no-net "$prefix/share/metainfo/$id.metainfo.xml" >"$work
     { cat "$work/as.log" >&2; fail "appstreamcli validate"; }
 
 for page in zentrivo zentrivoctl; do
-    warnings=$(MANWIDTH=80 man --warnings -l "$prefix/share/man/man1/$page.1" 2>&1 >/dev/null)
+    warnings=$(MANWIDTH=80 man --warnings -l "$prefix/share/man/man1/$page$manual" 2>&1 >/dev/null)
     [ -z "$warnings" ] || fail "man $page: $warnings"
 done
 
