@@ -10,27 +10,12 @@
 #
 # ZENTRIVO_BENCH_ROUNDS (default 40) and ZENTRIVO_BENCH_FLIPS (default 200) shorten a local run.
 set -euo pipefail
-here="$(cd "$(dirname "$0")" && pwd)"
-if [ "${1:-}" != "--session" ]; then
-    exec "$here/../../tests/e2e/tools/run-under-xvfb.sh" "$0" --session "$@"
-fi
+source "$(dirname "$0")/session.sh" "$@"
 shift
 zentrivo="$1" ctl="$2" tool="$3"
 rounds="${ZENTRIVO_BENCH_ROUNDS:-40}"
 flips="${ZENTRIVO_BENCH_FLIPS:-200}"
 
-home="$(mktemp -d "${TMPDIR:-/tmp}/zentrivo-bench.XXXXXX")"
-pids=()
-pid=""
-cleanup() {
-    [ -n "$pid" ] && kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null
-    for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
-    rm -rf "$home"
-}
-trap cleanup EXIT
-export HOME="$home/home" XDG_CONFIG_HOME="$home/config" XDG_DATA_HOME="$home/data"
-export XDG_CACHE_HOME="$home/cache" XDG_DATA_DIRS="/usr/local/share:/usr/share"
-mkdir -p "$HOME" "$XDG_DATA_HOME/applications"
 for name in target other third; do
     printf '[Desktop Entry]\nType=Application\nName=%s\nExec=%s window Bench-%s\nStartupWMClass=Bench-%s\n' \
         "$name" "$tool" "$name" "$name" >"$XDG_DATA_HOME/applications/bench-$name.desktop"
@@ -52,24 +37,13 @@ for name in target other third; do
     window[$name]="$(cat "$home/$name.id")"
 done
 
-switches() {
-    cat /proc/"$pid"/task/*/status |
-        awk '/^(non)?voluntary_ctxt_switches:/ { total += $2 } END { print total }'
-}
 
 # run_zentrivo PANEL: (re)starts zentrivo with that near panel.
 run_zentrivo() {
-    if [ -n "$pid" ]; then kill "$pid"; wait "$pid" || true; fi
+    # Stopped first: the panel is read at start-up.
+    if [ -n "$pid" ]; then kill "$pid"; wait "$pid" || true; pid=""; fi
     "$ctl" defaults write mainReticleSpec -string "$1"
-    local log="$home/zentrivo.log"
-    : >"$log" # before tail opens it: the background start may not have created it yet
-    "$zentrivo" 2>"$log" &
-    pid=$!
-    if ! timeout 60 grep -q -m1 "com-tovelane-Zentrivo ready" <(tail -n +1 -f "$log"); then
-        echo "zentrivo did not start:"
-        cat "$log"
-        exit 1
-    fi
+    start_zentrivo "$zentrivo"
     sleep 2 # the start-up settles before anything is counted
 }
 
