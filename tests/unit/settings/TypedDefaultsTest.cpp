@@ -14,17 +14,31 @@ using I = std::int64_t;
 
 template <class... F> struct Overloads : F... { using F::operator()...; };
 
+/// The kind zentrivoctl expects for the key must be the kind the setting stores.
+std::string stored(const Default& s, std::string_view kind) {
+    EXPECT_EQ(settingKind(s.key()), kind) << s.key();
+    return s.key();
+}
+
 /// A setting as "key Kind value", in the words of the settings table.
 const Overloads show{
-    [](const JSONDefault<ReticleSpec>& s) { return s.key() + " JSON " + s.value().value_or("-"); },
-    [](const StringDefault& s) { return s.key() + " String " + s.value().value_or("-"); },
-    [](const DateDefault& s) { return s.key() + " Date " + (s.value() ? "set" : "-"); },
-    [](const BoolDefault& s) { return s.key() + " Bool " + (s.value() ? "true" : "false"); },
-    [](const IntDefault& s) { return s.key() + " Int " + std::to_string(s.value()); },
-    [](const FloatDefault& s) { return s.key() + " Float " + testing::PrintToString(s.value()); },
+    [](const JSONDefault<ReticleSpec>& s) {
+        return stored(s, "string") + " JSON " + s.value().value_or("-");
+    },
+    [](const StringDefault& s) {
+        return stored(s, "string") + " String " + s.value().value_or("-");
+    },
+    [](const DateDefault& s) { return stored(s, "date") + " Date " + (s.value() ? "set" : "-"); },
+    [](const BoolDefault& s) {
+        return stored(s, "bool") + " Bool " + (s.value() ? "true" : "false");
+    },
+    [](const IntDefault& s) { return stored(s, "int") + " Int " + std::to_string(s.value()); },
+    [](const FloatDefault& s) {
+        return stored(s, "float") + " Float " + testing::PrintToString(s.value());
+    },
     []<class E>(const IntEnumDefault<E>& s) {
         const char* kind = std::is_same_v<E, FolderLabel> ? " FolderLabel " : " OptionalBool ";
-        return s.key() + kind + std::to_string(static_cast<int>(s.value()));
+        return stored(s, "int") + kind + std::to_string(static_cast<int>(s.value()));
     },
 };
 
