@@ -18,6 +18,8 @@
  * Windows are given as numbers (decimal or 0x hex). Exit status: 0 with figures, 1 when something
  * did not happen in time, 2 on bad arguments or a missing display or window.
  */
+#include "bench-x11.h"
+
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -31,12 +33,6 @@
 #include <time.h>
 
 static Atom activeAtom;
-
-static long long monotonicMicros(void) {
-    struct timespec now;
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return (long long)now.tv_sec * 1000000 + now.tv_nsec / 1000;
-}
 
 static Window activeWindow(Display* dpy) {
     Atom type;
@@ -84,27 +80,6 @@ static int reticleViewable(Display* dpy, Window unused) {
 }
 static int reticleGone(Display* dpy, Window unused) { return !reticleViewable(dpy, unused); }
 
-static Window findByName(Display* dpy, Window parent, const char* wanted) {
-    Window root, up, *children = NULL;
-    unsigned int count = 0;
-    Window found = None;
-    if (!XQueryTree(dpy, parent, &root, &up, &children, &count))
-        return None;
-    for (unsigned int i = 0; i < count && found == None; ++i) {
-        char* name = NULL;
-        if (XFetchName(dpy, children[i], &name) && name) {
-            if (strcmp(name, wanted) == 0)
-                found = children[i];
-            XFree(name);
-        }
-        if (found == None)
-            found = findByName(dpy, children[i], wanted);
-    }
-    if (children)
-        XFree(children);
-    return found;
-}
-
 static int activate(Display* dpy, Window window) {
     XEvent event;
     memset(&event, 0, sizeof event);
@@ -117,17 +92,6 @@ static int activate(Display* dpy, Window window) {
                SubstructureRedirectMask | SubstructureNotifyMask, &event);
     XFlush(dpy);
     return waitUntil(dpy, isActive, window, 5000) >= 0;
-}
-
-static int compareDoubles(const void* a, const void* b) {
-    const double x = *(const double*)a, y = *(const double*)b;
-    return (x > y) - (x < y);
-}
-
-static double percentile(const double* sorted, int count, double p) {
-    int rank = (int)(p / 100.0 * count + 0.999999);
-    rank = rank < 1 ? 1 : rank > count ? count : rank;
-    return sorted[rank - 1];
 }
 
 static int serveWindow(Display* dpy, char* wmClass) {

@@ -12,6 +12,8 @@
  * Exit status: 0 with figures, 1 when the window did not appear or go in time, 2 when the display
  * or the window cannot be found.
  */
+#include "bench-x11.h"
+
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
@@ -24,33 +26,6 @@
 #include <time.h>
 
 static const char* reticleName = "Zentrivo Reticle";
-
-static long long monotonicMicros(void) {
-    struct timespec now;
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return (long long)now.tv_sec * 1000000 + now.tv_nsec / 1000;
-}
-
-static Window findByName(Display* dpy, Window parent) {
-    Window root, up, *children = NULL;
-    unsigned int count = 0;
-    Window found = None;
-    if (!XQueryTree(dpy, parent, &root, &up, &children, &count))
-        return None;
-    for (unsigned int i = 0; i < count && found == None; ++i) {
-        char* name = NULL;
-        if (XFetchName(dpy, children[i], &name) && name) {
-            if (strcmp(name, reticleName) == 0)
-                found = children[i];
-            XFree(name);
-        }
-        if (found == None)
-            found = findByName(dpy, children[i]);
-    }
-    if (children)
-        XFree(children);
-    return found;
-}
 
 /* Waits for a MapNotify (map = 1) or UnmapNotify (map = 0) of `window`; returns the monotonic
  * time it was read at, or -1 after `timeoutMs`. */
@@ -73,21 +48,6 @@ static long long waitFor(Display* dpy, Window window, int map, int timeoutMs) {
     }
 }
 
-static int compareDoubles(const void* a, const void* b) {
-    const double x = *(const double*)a, y = *(const double*)b;
-    return (x > y) - (x < y);
-}
-
-/* The nearest-rank percentile of sorted samples. */
-static double percentile(const double* sorted, int count, double p) {
-    int rank = (int)(p / 100.0 * count + 0.999999);
-    if (rank < 1)
-        rank = 1;
-    if (rank > count)
-        rank = count;
-    return sorted[rank - 1];
-}
-
 int main(int argc, char** argv) {
     const int triggers = argc > 1 ? atoi(argv[1]) : 50;
     if (triggers < 1) {
@@ -100,7 +60,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     const Window root = DefaultRootWindow(dpy);
-    const Window window = findByName(dpy, root);
+    const Window window = findByName(dpy, root, reticleName);
     if (window == None) {
         fprintf(stderr, "reticle-latency: no window named %s\n", reticleName);
         return 2;
