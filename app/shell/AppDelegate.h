@@ -25,6 +25,8 @@
 #include "platform/linux/X11HotKeyService.h"
 #include "platform/linux/X11InputMonitor.h"
 
+#include <QWidget>
+
 #include <memory>
 
 namespace zentrivo {
@@ -42,6 +44,17 @@ public:
     /// The start-up sequence: version check, then the reticle and the gesture coordinator,
     /// started.
     void applicationDidFinishLaunching();
+
+    // The three windows besides the reticle. Each is created on first use and kept for the
+    // rest of the run, so reopening shows the same window with its state; each call brings the
+    // program forward and shows its window.
+
+    /// The preferences window (also what reopening the program shows).
+    void showPreferencesWindow();
+    /// The list of installed applications to drag into slots (the preferences open it).
+    void showAppListWindow();
+    /// The welcome window of a first run. Closing it opens the preferences window.
+    void showWelcomeWindow();
 
 private:
     Log& log;
@@ -77,6 +90,17 @@ private:
     std::unique_ptr<QtReticleWindow> reticleWindow;
     std::unique_ptr<ReticleManager> reticleManager;
     std::unique_ptr<MouseGestureManager> mouseGestureManager;
+
+    // The windows besides the reticle: empty until first shown, then kept. The make* factories
+    // build each window; the show operations own when and how they appear.
+    std::unique_ptr<QWidget> makePreferencesWindow();
+    std::unique_ptr<QWidget> makeWelcomeWindow();
+    std::unique_ptr<QWidget> makeAppListWindow();
+    void presentWindow(QWidget& window);
+    std::unique_ptr<QWidget> prefsWindowController;
+    std::unique_ptr<QWidget> welcomeWindowController;
+    std::unique_ptr<QWidget> appListWindowController;
+    std::unique_ptr<QObject> welcomeCloseWatcher;
 };
 
 } // namespace zentrivo
