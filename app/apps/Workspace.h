@@ -53,6 +53,14 @@ public:
     virtual void openApplication(const std::string& path, OpenCompletion completion) = 0;
     /// Opens a file or folder with its default handler. False when it could not be opened.
     virtual bool openFile(const std::string& path) = 0;
+    /// Hands `urls` (file URLs and links) to the application whose bundle is at
+    /// `applicationPath`, as if they had been dropped on it. False when that is no application or
+    /// it could not be started with them; nothing is opened for an empty list.
+    virtual bool openURLs(const std::vector<std::string>& urls,
+                          const std::string& applicationPath) = 0;
+    /// The application whose bundle is at `path` (its name as the user sees it and its
+    /// identifier); none when `path` is no application or one without an identifier.
+    virtual std::optional<InstalledApp> applicationAt(const std::string& path) const = 0;
 
     /// Observes the activation of applications (the new frontmost one is passed).
     virtual Token addActivationObserver(std::function<void(const RunningApp&)> observer) = 0;

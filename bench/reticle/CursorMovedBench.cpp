@@ -41,6 +41,8 @@ public:
     std::optional<std::string> applicationPath(std::string_view) const override { return {}; }
     void openApplication(const std::string&, OpenCompletion) override {}
     bool openFile(const std::string&) override { return false; }
+    bool openURLs(const std::vector<std::string>&, const std::string&) override { return false; }
+    std::optional<InstalledApp> applicationAt(const std::string&) const override { return {}; }
     Token addActivationObserver(std::function<void(const RunningApp&)>) override { return 1; }
     void removeActivationObserver(Token) override {}
 };

@@ -419,6 +419,15 @@ bool EwmhWorkspace::openFile(const std::string& path) {
     return launcher.openFile(path);
 }
 
+bool EwmhWorkspace::openURLs(const std::vector<std::string>& urls,
+                             const std::string& applicationPath) {
+    return launcher.openURLs(urls, applicationPath);
+}
+
+std::optional<InstalledApp> EwmhWorkspace::applicationAt(const std::string& path) const {
+    return launcher.applicationAt(path);
+}
+
 // MARK: Activation
 
 Workspace::Token EwmhWorkspace::addActivationObserver(

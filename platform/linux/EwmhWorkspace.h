@@ -58,6 +58,9 @@ public:
     std::optional<std::string> applicationPath(std::string_view bundleId) const override;
     void openApplication(const std::string& path, OpenCompletion completion) override;
     bool openFile(const std::string& path) override;
+    bool openURLs(const std::vector<std::string>& urls,
+                  const std::string& applicationPath) override;
+    std::optional<InstalledApp> applicationAt(const std::string& path) const override;
 
     Token addActivationObserver(std::function<void(const RunningApp&)> observer) override;
     void removeActivationObserver(Token token) override;

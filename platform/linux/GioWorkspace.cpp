@@ -2,6 +2,8 @@
 
 #include "GioHandles.h"
 
+#include <algorithm>
+#include <filesystem>
 #include <gio/gdesktopappinfo.h>
 #include <utility>
 
@@ -32,6 +34,32 @@ std::optional<std::string> launch(GDesktopAppInfo* entry) {
     }
     const GErrorHandle error(rawError);
     return describe(error.get(), "the application could not be started");
+}
+
+/// The desktop-file id of an entry file under one of the application folders
+/// ($XDG_DATA_HOME/applications, then each $XDG_DATA_DIRS entry's): its path below the folder
+/// with '/' turned into '-'. None for a file elsewhere.
+std::optional<std::string> desktopIdOf(const std::string& path) {
+    std::error_code error;
+    const std::filesystem::path file = std::filesystem::weakly_canonical(path, error);
+    if (error)
+        return std::nullopt;
+    std::vector<std::string> dataDirs{g_get_user_data_dir()};
+    for (const gchar* const* dir = g_get_system_data_dirs(); dir && *dir; ++dir)
+        dataDirs.emplace_back(*dir);
+    for (const auto& dataDir : dataDirs) {
+        const std::filesystem::path folder =
+            std::filesystem::weakly_canonical(std::filesystem::path(dataDir) / "applications", error);
+        if (error)
+            continue;
+        const std::filesystem::path relative = file.lexically_relative(folder);
+        if (relative.empty() || *relative.begin() == "..")
+            continue;
+        std::string id = relative.string();
+        std::replace(id.begin(), id.end(), '/', '-');
+        return id;
+    }
+    return std::nullopt;
 }
 
 } // namespace
@@ -102,6 +130,48 @@ bool GioWorkspace::openFile(const std::string& path) {
     const bool opened = g_app_info_launch_default_for_uri(uri.get(), context.get(), &rawError);
     const GErrorHandle error(rawError);
     return opened;
+}
+
+bool GioWorkspace::openURLs(const std::vector<std::string>& urls,
+                            const std::string& applicationPath) {
+    if (urls.empty() || applicationPath.empty())
+        return false;
+    const GObjectHandle<GDesktopAppInfo> entry(
+        g_desktop_app_info_new_from_filename(applicationPath.c_str()));
+    if (!entry)
+        return false;
+    GList* list = nullptr;
+    for (const auto& url : urls)
+        list = g_list_append(list, const_cast<char*>(url.c_str()));
+    const GObjectHandle<GAppLaunchContext> context = makeLaunchContext();
+    GError* rawError = nullptr;
+    const bool opened = g_app_info_launch_uris(G_APP_INFO(entry.get()), list, context.get(),
+                                               &rawError);
+    g_list_free(list);
+    const GErrorHandle error(rawError);
+    return opened;
+}
+
+std::optional<InstalledApp> GioWorkspace::applicationAt(const std::string& path) const {
+    if (path.empty())
+        return std::nullopt;
+    const GObjectHandle<GDesktopAppInfo> entry(g_desktop_app_info_new_from_filename(path.c_str()));
+    if (!entry || g_desktop_app_info_get_is_hidden(entry.get()))
+        return std::nullopt;
+    // GIO names an entry by its place under an application folder; one elsewhere (a launcher on
+    // the desktop, say) has no id, and a slot could not find it again by one.
+    std::optional<std::string> id;
+    if (const char* gioId = g_app_info_get_id(G_APP_INFO(entry.get())))
+        id = gioId;
+    else
+        id = desktopIdOf(path);
+    if (!id || !endsWith(*id, ".desktop"))
+        return std::nullopt;
+    id->resize(id->size() - std::string_view(".desktop").size());
+    if (id->empty())
+        return std::nullopt;
+    const char* name = g_app_info_get_display_name(G_APP_INFO(entry.get()));
+    return InstalledApp{name ? name : *id, *id, path};
 }
 
 Workspace::Token GioWorkspace::addActivationObserver(std::function<void(const RunningApp&)>) {

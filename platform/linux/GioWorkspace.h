@@ -38,6 +38,13 @@ public:
     /// as the application it describes, as opening an application bundle would. False when the
     /// path does not exist or nothing can open it.
     bool openFile(const std::string& path) override;
+    /// Launches the desktop entry at `applicationPath` with the URLs (g_app_info_launch_uris, the
+    /// entry's field codes decide how they are passed); never through a shell.
+    bool openURLs(const std::vector<std::string>& urls,
+                  const std::string& applicationPath) override;
+    /// The desktop entry at `path`: its Name and its desktop-file id without ".desktop". An entry
+    /// outside the application folders has no id, and so yields none, as does a hidden one.
+    std::optional<InstalledApp> applicationAt(const std::string& path) const override;
 
     Token addActivationObserver(std::function<void(const RunningApp&)> observer) override;
     void removeActivationObserver(Token token) override;

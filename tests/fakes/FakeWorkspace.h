@@ -10,7 +10,8 @@ namespace zentrivo::test {
 
 /// A desktop in memory: the test arranges what runs, what is in front and what is installed;
 /// every request is recorded in `requests` ("hide 10", "activate 11", "open <path>",
-/// "file <path>"). `openApplication` completions are kept for the test to finish.
+/// "file <path>", "urls <application path> <url>..."). `openApplication` completions are kept
+/// for the test to finish.
 class FakeWorkspace final : public Workspace {
 public:
     std::optional<RunningApp> frontmostApplication() const override { return frontmost; }
@@ -32,6 +33,20 @@ public:
     bool openFile(const std::string& path) override {
         requests.push_back("file " + path);
         return true;
+    }
+    bool openURLs(const std::vector<std::string>& urls,
+                  const std::string& applicationPath) override {
+        std::string request = "urls " + applicationPath;
+        for (const auto& url : urls)
+            request += " " + url;
+        requests.push_back(request);
+        return true;
+    }
+    std::optional<InstalledApp> applicationAt(const std::string& path) const override {
+        for (const auto& [id, installedPath] : installed)
+            if (installedPath == path)
+                return InstalledApp{names.contains(id) ? names.at(id) : id, id, path};
+        return std::nullopt;
     }
     Token addActivationObserver(std::function<void(const RunningApp&)> observer) override {
         observers.emplace(nextToken, std::move(observer));
@@ -60,6 +75,8 @@ public:
     std::vector<RunningApp> running;
     /// Installed applications: bundle identifier to bundle path.
     std::map<std::string, std::string, std::less<>> installed;
+    /// Display names of installed applications; the identifier stands in for a missing one.
+    std::map<std::string, std::string, std::less<>> names;
 
     // Recorded.
     std::vector<std::string> requests;
