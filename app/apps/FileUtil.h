@@ -75,6 +75,12 @@ public:
     /// A file name as UTF-8 text for people to read: bytes that are not UTF-8 become U+FFFD.
     static std::string displayName(const std::filesystem::path& name);
 
+    /// How `transfer` renames without replacing on file systems that lack RENAME_NOREPLACE: a
+    /// hard link plus unlink, or (without hard links, and for folders) an exclusive claim of the
+    /// name that the rename then takes over. Answers 0 or the errno, `EEXIST` for a taken name.
+    static int renameWithoutReplacingByLink(const std::filesystem::path& from,
+                                            const std::filesystem::path& to);
+
 private:
     Collaborators c;
 };
