@@ -33,6 +33,13 @@ void ReticleSpecModel::setFarSlot(std::optional<Action> action, Directional posi
 
 void ReticleSpecModel::setMainSpec(ReticleSpec spec) { main = std::move(spec); }
 
+void ReticleSpecModel::reload() {
+    main = defaults.mainReticleSpec.typedValue() ? *defaults.mainReticleSpec.typedValue()
+                                                 : profile.defaultMainSpec();
+    farPanel = defaults.farReticleSpec.typedValue().value_or(defaultFarSpec());
+    anyFar = !farPanel.ringActions().empty();
+}
+
 bool ReticleSpecModel::containsLastApp() const {
     auto isLastApp = [](const std::optional<Action>& a) {
         return a && a->type == ActionType::lastApp;

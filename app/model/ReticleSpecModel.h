@@ -26,6 +26,9 @@ public:
     void setFarSlot(std::optional<Action> action, Directional position);
     /// Replaces the whole near panel in memory (a configuration import stores the text itself).
     void setMainSpec(ReticleSpec spec);
+    /// Takes both panels from their settings again, as at construction (after the settings
+    /// themselves were re-read because another process changed them).
+    void reload();
 
     /// True when a ring slot of either panel holds a `lastApp` action.
     bool containsLastApp() const;

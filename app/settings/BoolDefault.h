@@ -15,6 +15,7 @@ public:
     const std::string& key() const override { return keyName; }
     /// A missing "bool" member changes nothing.
     void load(const CodableDefault& from) override;
+    void reload() override;
 
 private:
     DefaultsDatabase& db;

@@ -35,9 +35,15 @@ std::optional<CodableColor> CodableColor::fromJsonString(const std::string& text
 }
 
 ColorDefault::ColorDefault(DefaultsDatabase& db, std::string key, Color fallback)
-    : db(db), keyName(std::move(key)), cached(fallback) {
-    const auto stored = db.value(keyName);
-    if (const std::string* text = stored ? readString(&*stored) : nullptr)
+    : db(db), keyName(std::move(key)), fallback(fallback), cached(fallback) {
+    reload();
+}
+
+void ColorDefault::reload() {
+    cached = fallback;
+    stored = true;
+    const auto value = db.value(keyName);
+    if (const std::string* text = value ? readString(&*value) : nullptr)
         apply(*text);
 }
 

@@ -21,12 +21,14 @@ public:
     const std::string& key() const override { return keyName; }
     /// Takes "string": the colour when it decodes, and the text is stored either way.
     void load(const CodableDefault& from) override;
+    void reload() override;
 
 private:
     bool apply(const std::string& json);
 
     DefaultsDatabase& db;
     std::string keyName;
+    Color fallback;
     Color cached;
     /// False while the database has refused the cached value: it is written again even when
     /// set unchanged.

@@ -19,6 +19,7 @@ public:
     const std::string& key() const override { return keyName; }
     /// A missing "date" member clears a present date.
     void load(const CodableDefault& from) override;
+    void reload() override;
 
 private:
     DefaultsDatabase& db;

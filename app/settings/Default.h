@@ -19,6 +19,9 @@ public:
     /// Takes the member of `value` that matches this setting's kind; see each class for what a
     /// missing member does.
     virtual void load(const CodableDefault& value) = 0;
+    /// Reads the stored value again, as the constructor does: another process (zentrivoctl)
+    /// changed the database behind this object's back.
+    virtual void reload() = 0;
 };
 
 } // namespace zentrivo

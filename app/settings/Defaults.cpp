@@ -20,6 +20,22 @@ Defaults::Defaults(DefaultsDatabase& db)
       bookmarkRetryDelay(db, "bookmarkRetryDelay", 5), iCloudSync(db, "iCloudSync"),
       lastCloudSync(db, "lastCloudSync") {}
 
+Default* Defaults::setting(std::string_view key) {
+    Default* const all[] = {&mainReticleSpec, &farReticleSpec, &safeAreaSize,
+                            &reticleDisplayMinDist, &firstRingDist, &outerSafeArea, &hoverMillis,
+                            &reticleFlags, &reticleMouseButton, &restToOneTouches,
+                            &arrowKeysDisplays, &vimKeyShortcuts, &background, &reticleFade,
+                            &hapticFeedback, &relaunchActive, &hideFrontmost,
+                            &lastFrontAppCanBeZentrivo, &dropInReticleReplaces, &showTags,
+                            &folderLabel, &hideMenuBarIcon, &launchOnLogin, &relaunchOpensMenu,
+                            &lastVersion, &bookmarkLoadAttempts, &bookmarkRetryDelay, &iCloudSync,
+                            &lastCloudSync};
+    for (Default* each : all)
+        if (each->key() == key)
+            return each;
+    return nullptr;
+}
+
 std::optional<std::string_view> settingKind(std::string_view key) {
     // Kept beside the constructors above: a key added there belongs here too.
     static constexpr std::pair<std::string_view, std::string_view> kinds[] = {
@@ -49,5 +65,12 @@ std::optional<std::string_view> settingKind(std::string_view key) {
 WakeDefaults::WakeDefaults(DefaultsDatabase& db)
     : autoRestartOnWake(db, "autoRestartOnWake"),
       restartOnWakeDelay(db, "restartOnWakeDelay", 1.0f) {}
+
+Default* WakeDefaults::setting(std::string_view key) {
+    for (Default* each : {static_cast<Default*>(&autoRestartOnWake), static_cast<Default*>(&restartOnWakeDelay)})
+        if (each->key() == key)
+            return each;
+    return nullptr;
+}
 
 } // namespace zentrivo

@@ -28,6 +28,9 @@ public:
 
     DefaultsDatabase& database;
 
+    /// The setting stored under `key`; null for a key that is no setting of this registry.
+    Default* setting(std::string_view key);
+
     // Panel and geometry.
     JSONDefault<ReticleSpec> mainReticleSpec;
     JSONDefault<ReticleSpec> farReticleSpec;
@@ -84,6 +87,9 @@ public:
     FloatDefault restartOnWakeDelay;
 };
 
+
+    /// The setting stored under `key`; null for a key that is no setting of this registry.
+    Default* setting(std::string_view key);
 /// The value kind each setting of `Defaults` and `WakeDefaults` is stored as: "bool", "int",
 /// "float", "string" or "date" (enumerations and three-state switches are "int", JSON records
 /// "string"). None for a key that is no setting.

@@ -18,10 +18,12 @@ public:
     const std::string& key() const override { return keyName; }
     /// A missing "float" member changes nothing.
     void load(const CodableDefault& from) override;
+    void reload() override;
 
 private:
     DefaultsDatabase& db;
     std::string keyName;
+    std::optional<float> fallback;
     float cached;
     /// False while the database has refused the cached value: it is written again even when
     /// set unchanged.

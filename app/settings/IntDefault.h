@@ -20,10 +20,12 @@ public:
     const std::string& key() const override { return keyName; }
     /// A missing "int" member changes nothing.
     void load(const CodableDefault& from) override;
+    void reload() override;
 
 private:
     DefaultsDatabase& db;
     std::string keyName;
+    std::optional<std::int64_t> fallback;
     std::int64_t cached;
     /// False while the database has refused the cached value: it is written again even when
     /// set unchanged.

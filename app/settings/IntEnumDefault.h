@@ -16,8 +16,13 @@ template <typename E> class IntEnumDefault : public Default {
 public:
     IntEnumDefault(DefaultsDatabase& db, std::string key, E defaultValue)
         : defaultValue(defaultValue), db(db), keyName(std::move(key)) {
-        const auto stored = db.value(keyName);
-        cached = convert(readInteger(stored ? &*stored : nullptr));
+        IntEnumDefault::reload();
+    }
+
+    void reload() override {
+        const auto value = db.value(keyName);
+        cached = convert(readInteger(value ? &*value : nullptr));
+        stored = true;
     }
 
     E value() const noexcept { return cached; }

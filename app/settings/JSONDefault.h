@@ -43,6 +43,11 @@ public:
         decode();
     }
 
+    void reload() override {
+        StringDefault::reload();
+        decode();
+    }
+
     /// Keeps the typed record in step with the stored text, without writing the record back.
     void load(const CodableDefault& from) override {
         StringDefault::load(from);

@@ -20,6 +20,7 @@ public:
     const std::string& key() const override { return keyName; }
     /// A missing "string" member clears a present string.
     void load(const CodableDefault& from) override;
+    void reload() override;
 
 protected:
     DefaultsDatabase& db;

@@ -20,6 +20,11 @@ template <typename Read> auto readStored(const DefaultsDatabase& db, const std::
 BoolDefault::BoolDefault(DefaultsDatabase& db, std::string key)
     : db(db), keyName(std::move(key)), cached(readStored(db, keyName, readBool)) {}
 
+void BoolDefault::reload() {
+    cached = readStored(db, keyName, readBool);
+    stored = true;
+}
+
 void BoolDefault::set(bool newValue) {
     if (newValue == cached && stored)
         return;
@@ -33,9 +38,15 @@ void BoolDefault::load(const CodableDefault& from) {
 }
 
 IntDefault::IntDefault(DefaultsDatabase& db, std::string key, std::optional<std::int64_t> fallback)
-    : db(db), keyName(std::move(key)), cached(readStored(db, keyName, readInteger)) {
+    : db(db), keyName(std::move(key)), fallback(fallback) {
+    reload();
+}
+
+void IntDefault::reload() {
+    cached = readStored(db, keyName, readInteger);
     if (cached == 0 && fallback)
         cached = *fallback;
+    stored = true;
 }
 
 void IntDefault::set(std::int64_t newValue) {
@@ -51,9 +62,15 @@ void IntDefault::load(const CodableDefault& from) {
 }
 
 FloatDefault::FloatDefault(DefaultsDatabase& db, std::string key, std::optional<float> fallback)
-    : db(db), keyName(std::move(key)), cached(readStored(db, keyName, readFloat)) {
+    : db(db), keyName(std::move(key)), fallback(fallback) {
+    reload();
+}
+
+void FloatDefault::reload() {
+    cached = readStored(db, keyName, readFloat);
     if (cached == 0 && fallback)
         cached = *fallback;
+    stored = true;
 }
 
 void FloatDefault::set(float newValue) {
@@ -71,6 +88,11 @@ void FloatDefault::load(const CodableDefault& from) {
 DoubleDefault::DoubleDefault(DefaultsDatabase& db, std::string key)
     : db(db), keyName(std::move(key)), cached(readStored(db, keyName, readDouble)) {}
 
+void DoubleDefault::reload() {
+    cached = readStored(db, keyName, readDouble);
+    stored = true;
+}
+
 void DoubleDefault::set(double newValue) {
     if (newValue == cached && stored)
         return;
@@ -85,9 +107,14 @@ void DoubleDefault::load(const CodableDefault& from) {
 
 StringDefault::StringDefault(DefaultsDatabase& db, std::string key)
     : db(db), keyName(std::move(key)) {
-    const auto stored = db.value(keyName);
-    if (const std::string* text = stored ? readString(&*stored) : nullptr)
-        cached = *text;
+    StringDefault::reload();
+}
+
+void StringDefault::reload() {
+    const auto value = db.value(keyName);
+    const std::string* text = value ? readString(&*value) : nullptr;
+    cached = text ? std::optional<std::string>(*text) : std::nullopt;
+    stored = true;
 }
 
 void StringDefault::set(std::optional<std::string> newValue) {
@@ -100,9 +127,14 @@ void StringDefault::set(std::optional<std::string> newValue) {
 void StringDefault::load(const CodableDefault& from) { StringDefault::set(from.stringValue); }
 
 DateDefault::DateDefault(DefaultsDatabase& db, std::string key) : db(db), keyName(std::move(key)) {
-    const auto stored = db.value(keyName);
-    if (const Date* date = stored ? readDate(&*stored) : nullptr)
-        cached = *date;
+    reload();
+}
+
+void DateDefault::reload() {
+    const auto value = db.value(keyName);
+    const Date* date = value ? readDate(&*value) : nullptr;
+    cached = date ? std::optional<Date>(*date) : std::nullopt;
+    stored = true;
 }
 
 void DateDefault::set(std::optional<Date> newValue) {
