@@ -1,5 +1,7 @@
 #include "Zentrivoctl.h"
 
+#include "CloudExport.h"
+
 #include "app/model/ReticleSpecModel.h"
 #include "app/settings/Defaults.h"
 
@@ -38,6 +40,10 @@ Commands:
                             loads them (the stored panel, or the default when none
                             is stored or the stored one cannot be read), one JSON
                             line each.
+  cloud export              Write this machine's configuration (the near panel,
+                            safeAreaSize and iCloudSync) to the file "config" of the
+                            cloud folder, for the other machines that share it. The
+                            folder is cloudFolder, else $XDG_DATA_HOME/zentrivo/cloud.
   --help                    Print this help.
 
 Values print as: integers in decimal, floats in their shortest exact form, bools
@@ -66,7 +72,8 @@ struct Delete {
 };
 struct Panels {};
 struct Help {};
-using Command = std::variant<ReadAll, ReadOne, Write, Delete, Panels, Help>;
+struct CloudExport {};
+using Command = std::variant<ReadAll, ReadOne, Write, Delete, Panels, Help, CloudExport>;
 
 /// A command line that cannot be run; `message` names the problem.
 struct BadInput {
@@ -216,6 +223,15 @@ std::variant<Command, BadInput> parse(const std::vector<std::string>& args) {
         if (auto bad = checkNoMore(args, 1))
             return *bad;
         return Command{Panels{}};
+    }
+    if (command == "cloud") {
+        if (args.size() > 1 && isHelp(args[1]))
+            return Command{Help{}};
+        if (args.size() < 2 || args[1] != "export")
+            return BadInput{"cloud: missing or unknown subcommand (use export)"};
+        if (auto bad = checkNoMore(args, 2))
+            return *bad;
+        return Command{CloudExport{}};
     }
     if (command.starts_with("-"))
         return BadInput{"unknown option '" + command + "'"};
@@ -442,6 +458,8 @@ int runZentrivoctl(const std::vector<std::string>& args, std::ostream& out, std:
         }
         return ctlStatus::ok;
     }
+    if (std::holds_alternative<CloudExport>(command))
+        return exportCloudConfig(out, err, db, profile);
     // Panels: built exactly as the main program builds them.
     Defaults defaults(db);
     const ReticleSpecModel model(defaults, profile);

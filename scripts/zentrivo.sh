@@ -20,14 +20,14 @@ if [ "${1:-}" != "--demo-session" ]; then
     cmake --build "$build" -j "$(nproc)" --target zentrivo zentrivoctl
     if [ -n "${DISPLAY:-}" ]; then
         echo "Zentrivo runs; hold Super+Alt and move the mouse. Ctrl+C ends it."
-        exec "$build/app/shell/zentrivo"
+        exec "$build/bin/zentrivo"
     fi
     echo "No display: running the demo on a private virtual screen."
     exec "$root/tests/e2e/tools/run-under-xvfb.sh" "$0" --demo-session
 fi
 
 # The demo, inside its own Xvfb and session bus.
-zentrivo="$build/app/shell/zentrivo"
+zentrivo="$build/bin/zentrivo"
 ctl="$build/ctl/zentrivoctl"
 out="$build/demo"
 mkdir -p "$out"

@@ -18,7 +18,7 @@ Defaults::Defaults(DefaultsDatabase& db)
       launchOnLogin(db, "launchOnLogin"), relaunchOpensMenu(db, "relaunchOpensMenu"),
       lastVersion(db, "lastVersion"), bookmarkLoadAttempts(db, "bookmarkLoadAttempts", 3),
       bookmarkRetryDelay(db, "bookmarkRetryDelay", 5), iCloudSync(db, "iCloudSync"),
-      lastCloudSync(db, "lastCloudSync") {}
+      lastCloudSync(db, "lastCloudSync"), cloudFolder(db, "cloudFolder") {}
 
 Default* Defaults::setting(std::string_view key) {
     Default* const all[] = {&mainReticleSpec, &farReticleSpec, &safeAreaSize,
@@ -29,7 +29,7 @@ Default* Defaults::setting(std::string_view key) {
                             &lastFrontAppCanBeZentrivo, &dropInReticleReplaces, &showTags,
                             &folderLabel, &hideMenuBarIcon, &launchOnLogin, &relaunchOpensMenu,
                             &lastVersion, &bookmarkLoadAttempts, &bookmarkRetryDelay, &iCloudSync,
-                            &lastCloudSync};
+                            &lastCloudSync, &cloudFolder};
     for (Default* each : all)
         if (each->key() == key)
             return each;
@@ -54,7 +54,7 @@ std::optional<std::string_view> settingKind(std::string_view key) {
         {"lastVersion", "string"},       {"bookmarkLoadAttempts", "int"},
         {"bookmarkRetryDelay", "int"},   {"iCloudSync", "int"},
         {"lastCloudSync", "date"},       {"autoRestartOnWake", "int"},
-        {"restartOnWakeDelay", "float"},
+        {"restartOnWakeDelay", "float"}, {"cloudFolder", "string"},
     };
     for (const auto& [name, kind] : kinds)
         if (name == key)

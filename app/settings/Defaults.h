@@ -71,6 +71,8 @@ public:
     // Cloud configuration.
     OptionalBoolDefault iCloudSync;
     DateDefault lastCloudSync;
+    /// The folder the user keeps in sync between machines; none means the default folder.
+    StringDefault cloudFolder;
 
     /// The settings a configuration record may carry, in the order they are applied.
     std::array<Default*, 3> cloudSynced() { return {&mainReticleSpec, &safeAreaSize, &iCloudSync}; }

@@ -79,6 +79,7 @@ TEST(SettingKeys, EveryKeyHasItsNameKindAndFallback) {
     EXPECT_EQ(show(d.bookmarkRetryDelay), "bookmarkRetryDelay Int 5");
     EXPECT_EQ(show(d.iCloudSync), "iCloudSync OptionalBool 0");
     EXPECT_EQ(show(d.lastCloudSync), "lastCloudSync Date -");
+    EXPECT_EQ(show(d.cloudFolder), "cloudFolder String -");
 }
 
 TEST(StoredValues, ReadAsTheirNumberOrElseAsUnset) {
