@@ -57,7 +57,10 @@ std::string firstExecArgument(const std::string& value) {
     bool quoted = false;
     for (std::size_t i = 0; i < unescaped.size(); ++i) {
         const char ch = unescaped[i];
-        if (quoted) {
+        if (ch == '%' && i + 1 < unescaped.size() && unescaped[i + 1] == '%') {
+            argument += ch; // a literal percent sign, not a field code
+            ++i;
+        } else if (quoted) {
             if (ch == '"')
                 quoted = false;
             else if (ch == '\\' && i + 1 < unescaped.size())
