@@ -1,0 +1,176 @@
+#include "app/apps/BookmarkManager.h"
+#include "tests/fakes/FakeDefaultsDatabase.h"
+#include "tests/fakes/FakeMainQueue.h"
+#include "tests/fakes/RecordingLog.h"
+
+#include <gtest/gtest.h>
+
+namespace zentrivo {
+namespace {
+
+using namespace std::chrono_literals;
+
+/// Files by path, as the test arranges them; records every look-up.
+struct FakeFileIdentities final : FileIdentities {
+    std::optional<FileIdentity> identity(const std::filesystem::path& path) const override {
+        queried.push_back(path);
+        const auto found = files.find(path);
+        return found == files.end() ? std::nullopt : std::optional(found->second);
+    }
+    std::map<std::filesystem::path, FileIdentity> files;
+    mutable std::vector<std::filesystem::path> queried;
+};
+
+struct BookmarkRig {
+    test::FakeDefaultsDatabase db;
+    test::FakeMainQueue queue;
+    FakeFileIdentities files;
+    test::RecordingLog log;
+    std::unique_ptr<Defaults> defaults;
+    std::unique_ptr<BookmarkManager> manager;
+
+    /// Settings as stored before the start (none: the fallbacks 3 passes, 5 s).
+    explicit BookmarkRig(std::optional<std::int64_t> attempts = {},
+                         std::optional<std::int64_t> delay = {}) {
+        if (attempts)
+            db.values["bookmarkLoadAttempts"] = *attempts;
+        if (delay)
+            db.values["bookmarkRetryDelay"] = *delay;
+        defaults = std::make_unique<Defaults>(db);
+        manager = std::make_unique<BookmarkManager>(
+            BookmarkManager::Collaborators{*defaults, queue, files, log});
+    }
+    /// A bookmark of `path` (identity 1/`inode`) stored for slot `id` as an earlier run left it.
+    void stored(int id, const std::string& path, std::uint64_t inode) {
+        db.values["bookmark-" + std::to_string(id)] = Bookmark{path, {1, inode}}.encode();
+    }
+    /// The passes that have run by each of these times since the start.
+    std::vector<int> passesAt(std::vector<std::chrono::milliseconds> times) {
+        std::vector<int> passes;
+        auto now = 0ms;
+        for (auto at : times) {
+            queue.advance(at - now);
+            now = at;
+            passes.push_back(manager->loadPass());
+        }
+        return passes;
+    }
+};
+
+std::vector<int> ids0to20() {
+    std::vector<int> ids;
+    for (int id = 0; id <= 20; ++id)
+        ids.push_back(id);
+    return ids;
+}
+
+TEST(BookmarkManager, PassesRetryOnlyFailuresAtTheConfiguredDelayUpToTheAttempts) {
+    struct Row {
+        const char* name;
+        std::optional<std::int64_t> attempts, delay;
+        bool failing;
+        std::vector<int> passes; // at 0, 4.999, 5, 9.999, 10 s and after an hour
+    };
+    const Row rows[] = {
+        {"no bookmarks: one pass, nothing scheduled", {}, {}, false, {1, 1, 1, 1, 1, 1}},
+        {"always failing: three passes 5 s apart", {}, {}, true, {1, 1, 2, 2, 3, 3}},
+        {"attempts 1: no retry", 1, {}, true, {1, 1, 1, 1, 1, 1}},
+        {"attempts 0 reads as the fallback 3", 0, {}, true, {1, 1, 2, 2, 3, 3}},
+        {"attempts 5, delay 10 s", 5, 10, true, {1, 1, 1, 1, 2, 5}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        BookmarkRig rig(row.attempts, row.delay);
+        if (row.failing)
+            rig.stored(7, "/media/usb/notes.txt", 42);
+        rig.manager->loadBookmarks(ids0to20());
+        EXPECT_EQ(rig.passesAt({0ms, 4999ms, 5000ms, 9999ms, 10000ms, 3600000ms}), row.passes);
+        EXPECT_EQ(rig.queue.pendingCount(), 0u);
+        // Every pass after the first looks at the failed slot alone.
+        EXPECT_EQ(rig.files.queried.size(), std::size_t(row.failing ? row.passes.back() : 0));
+        EXPECT_TRUE(rig.manager->resolved().empty());
+        EXPECT_TRUE(rig.db.values.contains("bookmark-7") == row.failing) << "kept for next start";
+    }
+}
+
+TEST(BookmarkManager, ARetryResolvesWhatWasMountedMeanwhileAndUsesAReplacedFileAsItIs) {
+    BookmarkRig rig;
+    rig.stored(1, "/home/u/a.txt", 10);
+    rig.stored(2, "/mnt/net/b", 20);   // never mounted
+    rig.stored(3, "/media/usb/c", 30); // mounted after 4 s
+    rig.stored(4, "/home/u/d.txt", 40);
+    rig.db.values["bookmark-5"] = std::string("/home/u/text-is-no-bookmark");
+    rig.files.files["/home/u/a.txt"] = {1, 10};
+    rig.files.files["/home/u/d.txt"] = {1, 41}; // replaced by another file since
+    rig.manager->loadBookmarks(ids0to20());
+    using Paths = std::vector<std::filesystem::path>;
+    EXPECT_EQ(rig.files.queried, (Paths{"/home/u/a.txt", "/mnt/net/b", "/media/usb/c",
+                                        "/home/u/d.txt"}));
+    rig.queue.advance(4s);
+    rig.files.files["/media/usb/c"] = {1, 30};
+    rig.files.queried.clear();
+    rig.queue.advance(1s);
+    EXPECT_EQ(rig.files.queried, (Paths{"/mnt/net/b", "/media/usb/c"}));
+    rig.files.queried.clear();
+    rig.queue.advance(1h);
+    EXPECT_EQ(rig.files.queried, (Paths{"/mnt/net/b"}));
+    using Resolved = BookmarkManager::Resolved;
+    EXPECT_EQ(rig.manager->resolved(), (std::map<int, Resolved>{{1, {"/home/u/a.txt", false}},
+                                                                {3, {"/media/usb/c", false}},
+                                                                {4, {"/home/u/d.txt", true}}}));
+    // Stale bookmarks are not rewritten.
+    EXPECT_EQ(rig.db.values.at("bookmark-4"), PropertyValue(Bookmark{"/home/u/d.txt", {1, 40}}.encode()));
+}
+
+TEST(BookmarkManager, LaterCallsCountAgainstTheSameLimit) {
+    BookmarkRig rig;
+    rig.stored(0, "/gone", 1);
+    rig.manager->loadBookmarks({0});
+    rig.manager->loadBookmarks({0});
+    EXPECT_EQ(rig.manager->loadPass(), 2);
+    // Each of the two passes was below 3 and scheduled its retry; the retries, passes 3 and 4,
+    // schedule nothing more.
+    rig.queue.advance(1h);
+    EXPECT_EQ(rig.manager->loadPass(), 4);
+    EXPECT_EQ(rig.queue.pendingCount(), 0u);
+}
+
+TEST(BookmarkManager, StoresWhatExistsAndRemovesTheSlotsKey) {
+    BookmarkRig rig;
+    rig.files.files["/home/u/Music"] = {3, 99};
+    rig.manager->storeBookmark("/home/u/./Music", 6);
+    rig.manager->storeBookmark("/home/u/nothing-here", 8);
+    EXPECT_EQ(rig.db.values.at("bookmark-6"), PropertyValue(Bookmark{"/home/u/Music", {3, 99}}.encode()));
+    EXPECT_FALSE(rig.db.values.contains("bookmark-8"));
+    rig.manager->removeBookmark("/home/u/Music", 6);
+    EXPECT_FALSE(rig.db.values.contains("bookmark-6"));
+}
+
+TEST(Bookmark, DecodesOnlyWhatItEncodes) {
+    const Bookmark bookmark{"/home/u/ä b\"c", {0x0102030405060708, 0xfffffffffffffffe}};
+    EXPECT_EQ(Bookmark::decode(bookmark.encode()), bookmark);
+    auto bytes = [](std::vector<std::uint8_t> b) { return Data{std::move(b)}; };
+    std::vector<std::uint8_t> header(17, 0);
+    header[0] = 1;
+    auto withPath = [&](std::string path, std::uint8_t version = 1) {
+        auto b = header;
+        b[0] = version;
+        b.insert(b.end(), path.begin(), path.end());
+        return Data{b};
+    };
+    const std::pair<const char*, Data> bad[] = {
+        {"empty", bytes({})},
+        {"header only", bytes(header)},
+        {"version 2", withPath("/a", 2)},
+        {"relative path", withPath("a/b")},
+        {"NUL in the path", withPath(std::string("/a\0b", 4))},
+    };
+    for (const auto& [name, data] : bad) {
+        SCOPED_TRACE(name);
+        EXPECT_EQ(Bookmark::decode(data), std::nullopt);
+    }
+    EXPECT_EQ(Bookmark::decode(withPath("/")), (Bookmark{"/", {0, 0}}));
+}
+
+} // namespace
+} // namespace zentrivo
