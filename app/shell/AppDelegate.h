@@ -2,7 +2,9 @@
 
 #include "PlatformStandIns.h"
 #include "QtRunLoop.h"
+#include "app/apps/FileUtil.h"
 #include "app/apps/FrontmostAppDetection.h"
+#include "app/apps/ui/QtReplacePromptPresenter.h"
 #include "app/core/NotificationCenter.h"
 #include "app/input/ArrowHotKeys.h"
 #include "app/input/CarbonKeyboardShortcuts.h"

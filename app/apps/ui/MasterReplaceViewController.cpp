@@ -44,6 +44,7 @@ void MasterReplaceViewController::add(ReplaceViewController* prompt) {
         separator->setFrameShape(QFrame::HLine);
         separator->setFrameShadow(QFrame::Sunken);
         stackView->addWidget(separator);
+        separator->show();
     }
     prompt->setParent(this);
     stackView->addWidget(prompt);

@@ -1,12 +1,11 @@
 #pragma once
 
 #include "app/apps/ReplacePromptPresenter.h"
+#include "app/apps/ui/MasterReplaceViewController.h"
 
 #include <QPointer>
 
 namespace zentrivo {
-
-class MasterReplaceViewController;
 
 /// Shows replace prompts in one Qt window, created for the first prompt and released when its
 /// last prompt is gone.

@@ -1,0 +1,218 @@
+#include "app/core/Notifications.h"
+#include "app/settings/CloudConfig.h"
+#include "app/settings/CloudImport.h"
+#include "tests/fakes/FakeDefaultsDatabase.h"
+#include "tests/fakes/FakeMainQueue.h"
+#include "tests/fakes/FreedesktopTestProfile.h"
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+namespace zentrivo {
+namespace {
+
+using namespace std::chrono_literals;
+
+struct FakeCloudStore final : CloudStore {
+    std::optional<std::string> string(std::string_view key) const override {
+        ++reads;
+        const auto found = values.find(std::string(key));
+        return found == values.end() ? std::nullopt : std::optional(found->second);
+    }
+    void observeChanges(ChangeHandler h) override { handler = std::move(h); }
+    std::map<std::string, std::string> values;
+    ChangeHandler handler;
+    mutable int reads = 0;
+};
+
+struct FakeQuestion final : CloudImportQuestion {
+    bool askToImportExisting() override {
+        ++asked;
+        return answer;
+    }
+    bool answer = true;
+    int asked = 0;
+};
+
+/// A panel other than the (empty) default: a terminal in the top slot.
+constexpr const char* terminalPanel = R"({"id":0,"t":{"stringValue":"org.gnome.Terminal","type":0}})";
+
+/// A record as another machine writes it, at `timestamp` (seconds since 2001).
+std::string record(double timestamp, const std::string& defaults =
+                                         R"({"mainReticleSpec":{"string":)" +
+                                         nlohmann::json(terminalPanel).dump() +
+                                         R"(},"safeAreaSize":{"int":40},"iCloudSync":{"int":1}})") {
+    return R"({"bundleId":"com.tovelane.ZentrivoPro","version":"7","timestamp":)" +
+           nlohmann::json(timestamp).dump() + R"(,"defaults":)" + defaults + "}";
+}
+
+/// 2001-01-01T00:00:00Z + `seconds`, as a date.
+Date at2001(double seconds) { return Date(Date::duration(978307200.0 + seconds)); }
+
+struct CloudRig {
+    test::FakeDefaultsDatabase db;
+    test::FreedesktopTestProfile profile;
+    FakeCloudStore store;
+    FakeQuestion question;
+    test::FakeMainQueue queue;
+    NotificationCenter center;
+    int imported = 0;
+    std::unique_ptr<Defaults> defaults;
+    std::unique_ptr<ReticleSpecModel> model;
+    std::unique_ptr<CloudImport> cloud;
+
+    /// `lastSync`: seconds since 2001 of the record applied last; none for never.
+    explicit CloudRig(std::optional<double> lastSync = 100.0) {
+        if (lastSync)
+            db.values["lastCloudSync"] = at2001(*lastSync);
+        defaults = std::make_unique<Defaults>(db);
+        model = std::make_unique<ReticleSpecModel>(*defaults, profile);
+        cloud = std::make_unique<CloudImport>(
+            CloudImport::Collaborators{*defaults, *model, store, question, queue, center});
+        center.addObserver(notifications::configImported, [this](const Notification&) {
+            // The panel is in place when the notification goes out; the timestamp follows.
+            ++imported;
+        });
+        cloud->start();
+    }
+    /// The store reports a new record and the 2 s pass.
+    void arrives(std::string text) {
+        store.values["config"] = std::move(text);
+        store.handler({"config"});
+        queue.advance(2s);
+    }
+    std::optional<double> lastSync() const {
+        const auto& d = defaults->lastCloudSync.value();
+        return d ? std::optional(Config::timestampOf(*d)) : std::nullopt;
+    }
+};
+
+TEST(CloudImport, ABurstOfChangesCausesOneImportTwoSecondsAfterTheLast) {
+    CloudRig rig;
+    rig.store.values["config"] = record(200);
+    rig.cloud->changesDetected({"config"});
+    rig.queue.advance(400ms);
+    rig.cloud->changesDetected({"config"});
+    rig.queue.advance(500ms);
+    rig.cloud->changesDetected({"config"});
+    rig.queue.advance(1999ms);
+    EXPECT_EQ(rig.store.reads, 0);
+    rig.queue.advance(1ms);
+    EXPECT_EQ(rig.store.reads, 1);
+    EXPECT_EQ(rig.imported, 1);
+    rig.queue.advance(1h);
+    EXPECT_EQ(rig.imported, 1);
+}
+
+TEST(CloudImport, AppliesOnlyRecordsNewerThanTheLastOne) {
+    const std::pair<double, bool> rows[] = {
+        {100.0, false}, {100.001, true}, {99.0, false}, {1e6, true}};
+    for (const auto& [timestamp, applied] : rows) {
+        SCOPED_TRACE(timestamp);
+        CloudRig rig(100.0);
+        rig.arrives(record(timestamp));
+        EXPECT_EQ(rig.imported, applied ? 1 : 0);
+        EXPECT_EQ(rig.defaults->safeAreaSize.value(), applied ? 40 : 25);
+        ASSERT_TRUE(rig.lastSync());
+        EXPECT_NEAR(*rig.lastSync(), applied ? timestamp : 100.0, 1e-6);
+        EXPECT_EQ(rig.question.asked, 0);
+        EXPECT_EQ(rig.model->mainSpec(), applied ? *ReticleSpec::fromJsonString(terminalPanel)
+                                                 : ReticleSpec{});
+        // The same record seen again (at the next start, say) is not applied twice.
+        rig.arrives(record(timestamp));
+        EXPECT_EQ(rig.imported, applied ? 1 : 0);
+    }
+}
+
+TEST(CloudImport, TheFirstRecordIsAppliedOnlyWhenTheUserSaysYes) {
+    CloudRig no(std::nullopt);
+    no.question.answer = false;
+    no.arrives(record(500));
+    EXPECT_EQ(no.question.asked, 1);
+    EXPECT_EQ(no.imported, 0);
+    EXPECT_EQ(no.lastSync(), std::nullopt);
+    EXPECT_EQ(no.defaults->safeAreaSize.value(), 25);
+    EXPECT_FALSE(no.db.values.contains("mainReticleSpec"));
+    no.arrives(record(400)); // asked again, even for an older record
+    EXPECT_EQ(no.question.asked, 2);
+
+    CloudRig yes(std::nullopt);
+    yes.arrives(record(500));
+    EXPECT_EQ(yes.question.asked, 1);
+    EXPECT_EQ(yes.imported, 1);
+    EXPECT_NEAR(yes.lastSync().value_or(0), 500.0, 1e-6);
+    EXPECT_EQ(yes.defaults->iCloudSync.value(), OptionalBool::userEnabled);
+    yes.arrives(record(600)); // from now on without asking
+    EXPECT_EQ(yes.question.asked, 1);
+    EXPECT_EQ(yes.imported, 2);
+}
+
+TEST(CloudImport, BadRecordsAndOtherKeysChangeNothingAndAskNothing) {
+    const std::pair<const char*, std::string> rows[] = {
+        {"not JSON", "{\"bundleId\":"},
+        {"empty", ""},
+        {"no version",
+         R"({"bundleId":"b","timestamp":500,"defaults":{"safeAreaSize":{"int":40}}})"},
+        {"timestamp as text",
+         R"({"bundleId":"b","version":"1","timestamp":"500","defaults":{}})"},
+        {"no defaults", R"({"bundleId":"b","version":"1","timestamp":500})"},
+        {"a value of the wrong type", record(500, R"({"safeAreaSize":{"int":"40"}})")},
+        {"an array", "[1,2]"},
+    };
+    for (const auto& [name, text] : rows) {
+        SCOPED_TRACE(name);
+        for (const bool firstTime : {false, true}) {
+            CloudRig rig(firstTime ? std::nullopt : std::optional(100.0));
+            rig.arrives(text);
+            EXPECT_EQ(rig.imported, 0);
+            EXPECT_EQ(rig.question.asked, 0);
+            EXPECT_EQ(rig.defaults->safeAreaSize.value(), 25);
+        }
+    }
+    CloudRig rig;
+    rig.store.values["config"] = record(500);
+    rig.store.values["other"] = record(600);
+    rig.store.handler({"other", "config.tmp"});
+    rig.queue.advance(2s);
+    EXPECT_EQ(rig.store.reads, 0);
+    rig.store.values.erase("config");
+    rig.store.handler({"config"}); // removed
+    rig.queue.advance(2s);
+    EXPECT_EQ(rig.imported, 0);
+}
+
+TEST(CloudImport, TakesOnlyTheSyncedSettingsAndFallsBackToTheDefaultPanel) {
+    CloudRig rig;
+    rig.defaults->safeAreaSize.set(30);
+    rig.model->setMainSpec(*ReticleSpec::fromJsonString(terminalPanel));
+    // No safeAreaSize; a panel text that is no panel; settings that are not synced.
+    rig.arrives(record(500, R"({"mainReticleSpec":{"string":"{\"id\":"},"hoverMillis":{"int":9},)"
+                            R"("farReticleSpec":{"string":"{\"id\":1}"},"iCloudSync":{"int":2}})"));
+    EXPECT_EQ(rig.imported, 1);
+    EXPECT_EQ(rig.defaults->safeAreaSize.value(), 30);
+    EXPECT_EQ(rig.defaults->mainReticleSpec.value(), "{\"id\":");
+    EXPECT_EQ(rig.model->mainSpec(), ReticleSpec{}) << "the profile's default panel";
+    EXPECT_EQ(rig.defaults->hoverMillis.value(), 0);
+    EXPECT_FALSE(rig.db.values.contains("farReticleSpec"));
+    EXPECT_EQ(rig.defaults->iCloudSync.value(), OptionalBool::userDisabled);
+}
+
+TEST(CloudConfig, TheExportedRecordHasTheImportedFormAndReadsBackTheSame) {
+    CloudRig rig;
+    rig.defaults->safeAreaSize.set(33);
+    rig.model->setMainSpec(*ReticleSpec::fromJsonString(terminalPanel));
+    const Config config = currentConfig(*rig.defaults, *rig.model, at2001(10.5));
+    const auto json = nlohmann::json::parse(config.toJsonString());
+    EXPECT_EQ(json.at("bundleId"), "com.tovelane.ZentrivoPro");
+    EXPECT_TRUE(json.at("version").is_string());
+    EXPECT_EQ(json.at("timestamp"), 10.5);
+    EXPECT_EQ(json.at("defaults").at("safeAreaSize"), nlohmann::json::parse(R"({"int":33})"));
+    EXPECT_EQ(json.at("defaults").at("iCloudSync"), nlohmann::json::parse(R"({"int":0})"));
+    EXPECT_EQ(ReticleSpec::fromJsonString(
+                  json.at("defaults").at("mainReticleSpec").at("string").get<std::string>()),
+              ReticleSpec::fromJsonString(terminalPanel));
+    EXPECT_EQ(Config::fromJsonString(config.toJsonString()), config);
+}
+
+} // namespace
+} // namespace zentrivo

@@ -1,0 +1,143 @@
+#include "app/apps/ui/MasterReplaceViewController.h"
+#include "app/apps/ui/QtReplacePromptPresenter.h"
+#include "app/apps/ui/ReplaceViewController.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QFrame>
+#include <QLabel>
+#include <QPointer>
+#include <QPushButton>
+#include <gtest/gtest.h>
+
+namespace zentrivo {
+namespace {
+
+namespace fs = std::filesystem;
+
+const QString exists = QStringLiteral("\" already exists in this location. Do you want to replace "
+                                      "it with the one you're moving?");
+
+/// The presenter with a callback that writes each decision down as "keepBoth b.txt c.txt".
+struct PromptRig {
+    QtReplacePromptPresenter presenter;
+    std::vector<std::string> decisions;
+
+    void show(std::vector<fs::path> items) {
+        presenter.showReplacePrompt(items, [this](ReplaceResponse r, const std::vector<fs::path>& chosen) {
+            std::string line = r == ReplaceResponse::keepBoth ? "keepBoth"
+                               : r == ReplaceResponse::stop   ? "stop"
+                                                              : "replace";
+            for (const auto& item : chosen)
+                line += " " + item.filename().string();
+            decisions.push_back(line);
+        });
+    }
+    ReplaceViewController& prompt(std::size_t index) {
+        return *presenter.window()->replaceViewControllers().at(index);
+    }
+    int separators() {
+        int count = 0;
+        for (auto* frame : presenter.window()->findChildren<QFrame*>())
+            count += frame->frameShape() == QFrame::HLine && frame->isVisible();
+        return count;
+    }
+    /// True once the window has been released (deferred deletions run).
+    static bool released(const QPointer<MasterReplaceViewController>& window) {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        return window.isNull();
+    }
+};
+
+TEST(ReplacePrompt, AnswersItemByItemThenReleasesTheWindow) {
+    PromptRig rig;
+    rig.show({"/drop/b.txt", "/drop/c.txt"});
+    QPointer<MasterReplaceViewController> window = rig.presenter.window();
+    ASSERT_TRUE(window);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(window->windowTitle(), "Item Already Exists");
+    auto& prompt = rig.prompt(0);
+    EXPECT_EQ(prompt.textField->text(), "An item named \"b.txt" + exists);
+    EXPECT_TRUE(prompt.applyAllButton->isVisible());
+
+    prompt.keepBothButton->click();
+    EXPECT_EQ(rig.decisions, std::vector<std::string>{"keepBoth b.txt"});
+    EXPECT_EQ(prompt.textField->text(), "An item named \"c.txt" + exists);
+    EXPECT_FALSE(prompt.applyAllButton->isVisible()) << "one item left";
+    EXPECT_TRUE(window->isVisible());
+
+    prompt.replaceButton->click();
+    EXPECT_EQ(rig.decisions.back(), "replace c.txt");
+    EXPECT_EQ(rig.presenter.window(), nullptr);
+    EXPECT_TRUE(PromptRig::released(window));
+    // The next clash opens a new window.
+    rig.show({"/drop/d.txt"});
+    ASSERT_NE(rig.presenter.window(), nullptr);
+    EXPECT_TRUE(rig.presenter.window()->isVisible());
+    EXPECT_FALSE(rig.prompt(0).applyAllButton->isVisible());
+}
+
+TEST(ReplacePrompt, ApplyToAllDecidesEveryRemainingItemAtOnce) {
+    PromptRig rig;
+    rig.show({"/drop/b", "/drop/c", "/drop/d"});
+    QPointer<MasterReplaceViewController> window = rig.presenter.window();
+    rig.prompt(0).keepBothButton->click();
+    rig.prompt(0).applyAllButton->setChecked(true);
+    rig.prompt(0).replaceButton->click();
+    EXPECT_EQ(rig.decisions, (std::vector<std::string>{"keepBoth b", "replace c d"}));
+    EXPECT_TRUE(PromptRig::released(window));
+}
+
+TEST(ReplacePrompt, SecondDropStacksBelowASeparatorAndTheWindowStaysUntilBothAreAnswered) {
+    PromptRig rig;
+    rig.show({"/one/a", "/one/b"});
+    QPointer<MasterReplaceViewController> window = rig.presenter.window();
+    rig.show({"/two/x"});
+    ASSERT_EQ(rig.presenter.window(), window.data()) << "one window for both";
+    ASSERT_EQ(window->replaceViewControllers().size(), 2u);
+    EXPECT_EQ(rig.separators(), 1);
+    EXPECT_GT(rig.prompt(1).y(), rig.prompt(0).y() + rig.prompt(0).height() - 1);
+    EXPECT_EQ(rig.prompt(1).textField->text(), "An item named \"x" + exists);
+
+    rig.prompt(0).stopButton->click();
+    EXPECT_EQ(rig.decisions, std::vector<std::string>{"stop"});
+    ASSERT_EQ(window->replaceViewControllers().size(), 1u);
+    EXPECT_EQ(rig.separators(), 0);
+    EXPECT_TRUE(window->isVisible());
+
+    // Closing the window is Stop for whatever is left.
+    window->close();
+    EXPECT_EQ(rig.decisions, (std::vector<std::string>{"stop", "stop"}));
+    EXPECT_TRUE(PromptRig::released(window));
+}
+
+TEST(ReplacePrompt, ButtonsSitAtFixedPlacesAndNamesShowAsPlainText) {
+    PromptRig rig;
+    rig.show({fs::path("/drop/<b>caf\xe9 &amp; co.txt")});
+    auto& prompt = rig.prompt(0);
+    EXPECT_EQ(prompt.textField->text(), QStringLiteral("An item named \"<b>caf\uFFFD &amp; co.txt") + exists);
+    EXPECT_EQ(prompt.textField->textFormat(), Qt::PlainText);
+    QWidget* window = rig.presenter.window();
+    const struct {
+        QPushButton* button;
+        const char* name;
+        const char* text;
+    } buttons[] = {{prompt.keepBothButton, "keepBothButton", "Keep Both"},
+                   {prompt.stopButton, "stopButton", "Stop"},
+                   {prompt.replaceButton, "replaceButton", "Replace"}};
+    for (const auto& b : buttons) {
+        SCOPED_TRACE(b.text);
+        EXPECT_EQ(b.button->text(), b.text);
+        EXPECT_EQ(b.button->accessibleName(), b.text);
+        EXPECT_EQ(window->findChild<QPushButton*>(b.name), b.button);
+    }
+    // Scripts click Keep Both at (75, height - 35) of the window: the middle of a 110 × 30 button
+    // 20 pixels from the left and bottom edges.
+    const QRect keepBoth(prompt.keepBothButton->mapTo(window, QPoint(0, 0)),
+                         prompt.keepBothButton->size());
+    EXPECT_EQ(keepBoth, QRect(20, window->height() - 50, 110, 30));
+    EXPECT_EQ(window->childAt(75, window->height() - 35), prompt.keepBothButton);
+}
+
+} // namespace
+} // namespace zentrivo
