@@ -58,6 +58,9 @@ public:
     /// The welcome window of a first run. Closing it opens the preferences window.
     void showWelcomeWindow();
 
+    /// Moves dropped files into folder slots, prompting when a name is taken there.
+    FileUtil& fileUtil() { return files; }
+
 private:
     Log& log;
     platform::X11InputMonitor& input;
@@ -83,6 +86,10 @@ private:
     platform::TouchpadAccess inputAccess;
     QtAccessibilityWindowFactory accessibilityWindows;
     EventLoopExit processExit;
+
+    /// Dropped files go into folder slots through `files`; its prompt window opens on demand.
+    QtReplacePromptPresenter replacePrompts;
+    FileUtil files{{replacePrompts, notificationCenter, mainQueue, log}};
 
     // Built at launch, after the version check has set the first-run values they read.
     std::unique_ptr<ReticleSpecModel> model;
