@@ -1,6 +1,7 @@
 #include "Zentrivoctl.h"
 
 #include "CloudExport.h"
+#include "app/shell/CommandUrl.h"
 
 #include "app/model/ReticleSpecModel.h"
 #include "app/settings/Defaults.h"
@@ -20,8 +21,9 @@ constexpr const char* usage = R"(Usage: zentrivoctl COMMAND [ARGUMENTS]
 
 Reads and changes the settings of Zentrivo in its defaults database,
 $XDG_CONFIG_HOME/zentrivo/defaults.sqlite3 (~/.config/zentrivo/defaults.sqlite3
-when XDG_CONFIG_HOME is not set). A running Zentrivo reads its settings when it
-starts; restart it to apply a change made here.
+when XDG_CONFIG_HOME is not set), and opens and closes the reticle of a running
+Zentrivo. A running Zentrivo is told of every change made here and applies it at
+once.
 
 Commands:
   defaults read             Print every stored key as "key = value", sorted by key.
@@ -44,6 +46,13 @@ Commands:
                             safeAreaSize and iCloudSync) to the file "config" of the
                             cloud folder, for the other machines that share it. The
                             folder is cloudFolder, else $XDG_DATA_HOME/zentrivo/cloud.
+  show [--appear-dist N]    Open the reticle of the running Zentrivo at the cursor,
+                            as the trackpad gesture does; with N, only once the
+                            cursor has moved N pixels. The same as opening the URL
+                            zentrivo://show?appearDist=N.
+  close [--no-execute]      Close the reticle and run the selected slot; with
+                            --no-execute, run nothing (zentrivo://close and
+                            zentrivo://close?executing=false).
   --help                    Print this help.
 
 Values print as: integers in decimal, floats in their shortest exact form, bools
@@ -54,8 +63,8 @@ UTC ("2024-05-01T12:00:00Z"), data as hex bytes in angle brackets ("<0a1b>").
 Writing a key that is no setting of Zentrivo, or with a type other than the
 setting's, warns on standard error and writes all the same.
 
-Exit status: 0 when done; 1 when KEY is not stored or the database could not be
-changed; 2 when the command line is not understood, in which case nothing is
+Exit status: 0 when done; 1 when KEY is not stored, the database could not be
+changed, or (show, close) Zentrivo is not running; 2 when the command line is not understood, in which case nothing is
 written.
 )";
 
@@ -73,7 +82,11 @@ struct Delete {
 struct Panels {};
 struct Help {};
 struct CloudExport {};
-using Command = std::variant<ReadAll, ReadOne, Write, Delete, Panels, Help, CloudExport>;
+/// show or close: the command URL for the running program.
+struct OpenURL {
+    std::string url;
+};
+using Command = std::variant<ReadAll, ReadOne, Write, Delete, Panels, Help, CloudExport, OpenURL>;
 
 /// A command line that cannot be run; `message` names the problem.
 struct BadInput {
@@ -211,7 +224,7 @@ std::variant<Command, BadInput> parseDefaults(const std::vector<std::string>& ar
 
 std::variant<Command, BadInput> parse(const std::vector<std::string>& args) {
     if (args.empty())
-        return BadInput{"missing command (defaults or panels)"};
+        return BadInput{"missing command (defaults, panels, show or close)"};
     const std::string& command = args[0];
     if (isHelp(command))
         return Command{Help{}};
@@ -233,9 +246,41 @@ std::variant<Command, BadInput> parse(const std::vector<std::string>& args) {
             return *bad;
         return Command{CloudExport{}};
     }
+    if (command == "show" || command == "close") {
+        if (args.size() > 1 && isHelp(args[1]))
+            return Command{Help{}};
+        if (command == "close") {
+            if (args.size() > 1 && args[1] != "--no-execute")
+                return BadInput{"close: unknown argument '" + args[1] + "' (use --no-execute)"};
+            if (auto bad = checkNoMore(args, 2))
+                return *bad;
+            return Command{OpenURL{args.size() > 1 ? "zentrivo://close?executing=false"
+                                                   : "zentrivo://close"}};
+        }
+        if (args.size() == 1)
+            return Command{OpenURL{"zentrivo://show"}};
+        std::string distance;
+        std::size_t used = 2;
+        if (args[1].starts_with("--appear-dist=")) {
+            distance = args[1].substr(std::string_view("--appear-dist=").size());
+        } else if (args[1] == "--appear-dist") {
+            if (args.size() < 3)
+                return BadInput{"show: missing distance after --appear-dist"};
+            distance = args[2];
+            used = 3;
+        } else {
+            return BadInput{"show: unknown argument '" + args[1] + "' (use --appear-dist N)"};
+        }
+        if (auto bad = checkNoMore(args, used))
+            return *bad;
+        // Only what the running program reads as a distance, so nothing passes on unread.
+        if (!CommandUrl::parseFloat(distance))
+            return BadInput{"show: '" + distance + "' is not a distance in pixels, such as 40"};
+        return Command{OpenURL{"zentrivo://show?appearDist=" + distance}};
+    }
     if (command.starts_with("-"))
         return BadInput{"unknown option '" + command + "'"};
-    return BadInput{"unknown command '" + command + "' (use defaults or panels)"};
+    return BadInput{"unknown command '" + command + "' (use defaults, panels, show or close)"};
 }
 
 template <typename Number> std::string shortest(Number n) {
@@ -392,7 +437,7 @@ std::string formatDefaultsValue(const PropertyValue& value) {
 }
 
 int runZentrivoctl(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
-                   DefaultsDatabase& db, const PlatformProfile& profile) {
+                   DefaultsDatabase& db, const PlatformProfile& profile, RunningZentrivo* running) {
     auto parsed = parse(args);
     if (auto bad = std::get_if<BadInput>(&parsed)) {
         err << "zentrivoctl: " << bad->message << "; see zentrivoctl --help\n";
@@ -444,6 +489,8 @@ int runZentrivoctl(const std::vector<std::string>& args, std::ostream& out, std:
             err << "zentrivoctl: could not store '" << write->key << "'\n";
             return ctlStatus::failed;
         }
+        if (running)
+            running->settingsChanged({write->key});
         return ctlStatus::ok;
     }
     if (auto remove = std::get_if<Delete>(&command)) {
@@ -454,6 +501,22 @@ int runZentrivoctl(const std::vector<std::string>& args, std::ostream& out, std:
         }
         if (!db.removeValue(remove->key)) {
             err << "zentrivoctl: could not remove '" << remove->key << "'\n";
+            return ctlStatus::failed;
+        }
+        if (running)
+            running->settingsChanged({remove->key});
+        return ctlStatus::ok;
+    }
+    if (auto open = std::get_if<OpenURL>(&command)) {
+        std::string error;
+        const auto outcome = running ? running->openURL(open->url, error)
+                                     : RunningZentrivo::Outcome::notRunning;
+        if (outcome == RunningZentrivo::Outcome::notRunning) {
+            err << "zentrivoctl: Zentrivo is not running\n";
+            return ctlStatus::failed;
+        }
+        if (outcome == RunningZentrivo::Outcome::failed) {
+            err << "zentrivoctl: Zentrivo did not take the request: " << error << '\n';
             return ctlStatus::failed;
         }
         return ctlStatus::ok;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "RunningZentrivo.h"
 #include "app/model/PlatformProfile.h"
 #include "app/settings/DefaultsDatabase.h"
 
@@ -22,9 +23,11 @@ inline constexpr int badInput = 2;
 
 /// Runs one `zentrivoctl` command line (`args` without the program name) against `db`, printing
 /// results to `out` and messages to `err`. The whole command line is checked before anything is
-/// written. Returns one of `ctlStatus`.
+/// written. A change is announced to `running`, which show and close need. Returns one of
+/// `ctlStatus`.
 int runZentrivoctl(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
-                   DefaultsDatabase& db, const PlatformProfile& profile);
+                   DefaultsDatabase& db, const PlatformProfile& profile,
+                   RunningZentrivo* running = nullptr);
 
 /// How `defaults read` prints a value: integers in decimal, floats in their shortest round-trip
 /// form, bools as 1 or 0, strings raw, dates in ISO 8601 UTC, data as hex in angle brackets.

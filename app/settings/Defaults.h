@@ -87,11 +87,11 @@ public:
 
     OptionalBoolDefault autoRestartOnWake;
     FloatDefault restartOnWakeDelay;
-};
-
 
     /// The setting stored under `key`; null for a key that is no setting of this registry.
     Default* setting(std::string_view key);
+};
+
 /// The value kind each setting of `Defaults` and `WakeDefaults` is stored as: "bool", "int",
 /// "float", "string" or "date" (enumerations and three-state switches are "int", JSON records
 /// "string"). None for a key that is no setting.

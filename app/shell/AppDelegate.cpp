@@ -1,5 +1,6 @@
 #include "AppDelegate.h"
 
+#include "CommandUrl.h"
 #include "VersionCheck.h"
 
 #include <QApplication>
@@ -42,7 +43,7 @@ AppDelegate::AppDelegate(Log& log, platform::X11InputMonitor& input)
       wakeNotifier(QDBusConnection::systemBus(), log), launcher(mainQueue),
       workspace(launcher, mainQueue, log),
       hotKeyService(log), keyboardShortcuts(hotKeyService), arrowKeys(keyboardShortcuts, defaults),
-      touchDevice(log) {}
+      touchDevice(log), statusItem(defaults, mainQueue) {}
 
 AppDelegate::~AppDelegate() {
     // Tear down in the reverse order of start-up: nothing may call into an object already gone.
@@ -56,10 +57,35 @@ AppDelegate::~AppDelegate() {
 }
 
 void AppDelegate::applicationDidFinishLaunching() {
+    zentrivo::applicationDidFinishLaunching(*this, defaults, notificationCenter, mainQueue);
+}
+
+void AppDelegate::checkVersion() {
     if (VersionCheck(defaults, log).checkVersion(VersionCheck::runningBuildNumber()))
         showWelcomeWindow();
-    // Login items, the launcher and the status item come with later releases.
+}
 
+// Login items, the login launcher, bookmarks and the wake observer: the login-launch work
+// wires these four steps to its objects.
+void AppDelegate::applyLaunchOnLogin(bool) {}
+
+void AppDelegate::terminateLauncherIfRunning() {}
+
+void AppDelegate::loadBookmarks(const std::vector<int>&) {}
+
+void AppDelegate::updateWakeObserver() {}
+
+void AppDelegate::showStatusItem() {
+    statusMenu = std::make_unique<QMenu>();
+    QObject::connect(statusMenu->addAction(QStringLiteral("Preferences\u2026")),
+                     &QAction::triggered, [this] { showPreferencesWindow(); });
+    QObject::connect(statusMenu->addAction(QStringLiteral("Quit Zentrivo")), &QAction::triggered,
+                     [] { QCoreApplication::quit(); });
+    statusItem.setStatusMenu(statusMenu.get());
+    statusItem.show();
+}
+
+void AppDelegate::startGestureCoordinator() {
     model = std::make_unique<ReticleSpecModel>(defaults, profile);
     frontmostAppDetection = std::make_unique<FrontmostAppDetection>(workspace, *model, profile);
     SlotIcons::installFallbackTheme();
@@ -78,7 +104,59 @@ void AppDelegate::applicationDidFinishLaunching() {
         *reticleManager, defaults, notificationCenter, input, touchDevice, mainLoop, mainQueue,
         input, AccessibilityPorts{inputAccess, accessibilityWindows, processExit, log});
     mouseGestureManager->start();
-    wakeNotifier.addWakeObserver([this] { log.info("woke from sleep"); });
+    liveSettings = std::make_unique<LiveSettings>(LiveSettings::Collaborators{
+        defaults, wakeDefaults, *model, notificationCenter, [this] { statusItem.show(); },
+        [this] { updateWakeObserver(); }});
+}
+
+void AppDelegate::applicationShouldHandleReopen() {
+    if (defaults.relaunchOpensMenu.value())
+        statusItem.revealAndOpen();
+    else
+        showPreferencesWindow();
+}
+
+void AppDelegate::openURLs(const std::vector<std::string>& urls) {
+    for (const auto& url : urls)
+        handleCommandURL(url);
+}
+
+void AppDelegate::handleCommandURL(std::string_view url) {
+    const auto command = CommandUrl::parse(url);
+    // The coordinator exists from the end of launch on; nothing can arrive before that.
+    if (!command || !mouseGestureManager)
+        return;
+    if (command->command == CommandUrl::Command::show)
+        mouseGestureManager->restToOneBegan(command->appearDist);
+    else
+        mouseGestureManager->restToOneEnded(command->executing);
+}
+
+void AppDelegate::settingsChanged(const std::vector<std::string>& keys) {
+    if (!liveSettings)
+        return;
+    std::string list;
+    for (const auto& key : keys)
+        list += (list.empty() ? "" : " ") + key;
+    log.info("settings changed: " + list);
+    liveSettings->settingsChanged(keys);
+}
+
+void AppDelegate::executeAction(const Action& action) {
+    if (reticleManager)
+        reticleManager->perform(action);
+}
+
+void AppDelegate::rebuildStatusMenuEntries() {
+    if (!statusMenu || !model)
+        return;
+    StatusItem::replaceSlotEntries(
+        *statusMenu, statusMenuEntries(model->mainSpec(), model->farSpec(), workspace),
+        [this](const StatusMenuEntry& entry) {
+            return entry.action->type == ActionType::app ? icons->appIcon(entry.action->stringValue)
+                                                          : icons->fileIcon(entry.iconPath);
+        },
+        [this](const Action& action) { executeAction(action); });
 }
 
 } // namespace zentrivo

@@ -1,7 +1,10 @@
 #pragma once
 
+#include "LaunchSequence.h"
+#include "LiveSettings.h"
 #include "PlatformStandIns.h"
 #include "QtRunLoop.h"
+#include "ui/StatusItem.h"
 #include "app/apps/FileUtil.h"
 #include "app/apps/FrontmostAppDetection.h"
 #include "app/apps/ui/QtReplacePromptPresenter.h"
@@ -27,25 +30,44 @@
 #include "platform/linux/X11HotKeyService.h"
 #include "platform/linux/X11InputMonitor.h"
 
+#include <QMenu>
 #include <QWidget>
 
 #include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
 
 namespace zentrivo {
 
 /// The root of the main program: owns every long-lived object, builds them in the start-up
 /// order and hands them to each other by reference. Lives on the main thread for the whole run.
-class AppDelegate {
+class AppDelegate final : private LaunchSteps {
 public:
     /// `input` is the open X11 connection; both outlive the delegate.
     AppDelegate(Log& log, platform::X11InputMonitor& input);
-    ~AppDelegate();
+    ~AppDelegate() override;
     AppDelegate(const AppDelegate&) = delete;
     AppDelegate& operator=(const AppDelegate&) = delete;
 
-    /// The start-up sequence: version check, then the reticle and the gesture coordinator,
-    /// started.
+    /// The start-up sequence (see `LaunchSteps`): version check, login item, launcher, tray,
+    /// gesture coordinator, bookmarks, then the tray menu's slot entries.
     void applicationDidFinishLaunching();
+
+    /// The user started the program again while it runs: the preferences, or with
+    /// `relaunchOpensMenu` the tray menu (even while the icon is hidden).
+    void applicationShouldHandleReopen();
+    /// Command URLs from a second start, `xdg-open` or zentrivoctl, handled in order.
+    void openURLs(const std::vector<std::string>& urls);
+    /// show: the reticle appears as for the trackpad gesture; close: it goes, running the
+    /// selected slot unless told not to. Anything else is ignored.
+    void handleCommandURL(std::string_view url);
+    /// Another process changed `keys` in the settings database.
+    void settingsChanged(const std::vector<std::string>& keys);
+    /// Runs a slot entry of the tray menu, as choosing its slot on the reticle does.
+    void executeAction(const Action& action);
+    /// Replaces the tray menu's slot entries with those of the panels as they are now.
+    void rebuildStatusMenuEntries() override;
 
     // The three windows besides the reticle. Each is created on first use and kept for the
     // rest of the run, so reopening shows the same window with its state; each call brings the
@@ -62,6 +84,15 @@ public:
     FileUtil& fileUtil() { return files; }
 
 private:
+    // The start-up steps, in their order.
+    void checkVersion() override;
+    void applyLaunchOnLogin(bool enabled) override;
+    void terminateLauncherIfRunning() override;
+    void showStatusItem() override;
+    void startGestureCoordinator() override;
+    void loadBookmarks(const std::vector<int>& ids) override;
+    void updateWakeObserver() override;
+
     Log& log;
     platform::X11InputMonitor& input;
 
@@ -99,6 +130,12 @@ private:
     std::unique_ptr<QtReticleWindow> reticleWindow;
     std::unique_ptr<ReticleManager> reticleManager;
     std::unique_ptr<MouseGestureManager> mouseGestureManager;
+    std::unique_ptr<LiveSettings> liveSettings;
+
+    /// The menu on the tray icon: "Preferences…" and "Quit Zentrivo", then the slot entries of
+    /// the panels. Declared before the icon, which goes first.
+    std::unique_ptr<QMenu> statusMenu;
+    StatusItem statusItem;
 
     // The windows besides the reticle: empty until first shown, then kept. The make* factories
     // build each window; the show operations own when and how they appear.

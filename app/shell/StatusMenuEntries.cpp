@@ -11,15 +11,22 @@ std::string withoutExtension(std::string name) {
     return name;
 }
 
+/// The name the user knows the application at `path` by; its file name when the entry cannot
+/// be read.
+std::string displayName(const Workspace& workspace, const std::string& path) {
+    if (const auto app = workspace.applicationAt(path); app && !app->name.empty())
+        return app->name;
+    return lastPathComponent(path);
+}
+
 void appendPanel(std::vector<StatusMenuEntry>& menu, const ReticleSpec& spec,
-                 const char* separator, const Workspace& workspace,
-                 const std::function<std::string(const std::string&)>& displayName) {
+                 const char* separator, const Workspace& workspace) {
     std::vector<StatusMenuEntry> entries;
     for (const Action& action : spec.ringActions()) {
         switch (action.type) {
         case ActionType::app:
             if (const auto path = workspace.applicationPath(action.stringValue))
-                entries.push_back({"", withoutExtension(displayName(*path)), *path, action});
+                entries.push_back({"", withoutExtension(displayName(workspace, *path)), *path, action});
             break;
         case ActionType::file:
             entries.push_back({"", lastPathComponent(action.stringValue), action.stringValue,
@@ -47,13 +54,12 @@ std::string lastPathComponent(const std::string& path) {
                        end - (start == std::string::npos ? 0 : start + 1) + 1);
 }
 
-std::vector<StatusMenuEntry>
-statusMenuEntries(const ReticleSpec& mainSpec, const ReticleSpec& farSpec,
-                  const Workspace& workspace,
-                  const std::function<std::string(const std::string& path)>& displayName) {
+std::vector<StatusMenuEntry> statusMenuEntries(const ReticleSpec& mainSpec,
+                                               const ReticleSpec& farSpec,
+                                               const Workspace& workspace) {
     std::vector<StatusMenuEntry> menu;
-    appendPanel(menu, mainSpec, mainSpecSeparator, workspace, displayName);
-    appendPanel(menu, farSpec, farSpecSeparator, workspace, displayName);
+    appendPanel(menu, mainSpec, mainSpecSeparator, workspace);
+    appendPanel(menu, farSpec, farSpecSeparator, workspace);
     return menu;
 }
 

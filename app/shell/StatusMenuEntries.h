@@ -4,7 +4,6 @@
 #include "app/model/Action.h"
 #include "app/model/ReticleSpec.h"
 
-#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -33,11 +32,10 @@ inline constexpr const char* farSpecSeparator = "farSpecSeparator";
 /// The slot entries of the tray menu: for each panel with anything to list, a separator and
 /// one entry per application or file ring slot, in ring order (tl, t, tr, l, r, bl, b, br).
 /// An application that is not installed, the centre slot and last-app and running-app slots
-/// are left out. `displayName` gives an application's name from its desktop entry's path.
-std::vector<StatusMenuEntry>
-statusMenuEntries(const ReticleSpec& mainSpec, const ReticleSpec& farSpec,
-                  const Workspace& workspace,
-                  const std::function<std::string(const std::string& path)>& displayName);
+/// are left out. An application is titled by the name its desktop entry gives.
+std::vector<StatusMenuEntry> statusMenuEntries(const ReticleSpec& mainSpec,
+                                               const ReticleSpec& farSpec,
+                                               const Workspace& workspace);
 
 /// The last component of a path as a file manager names it ("/a/b/" gives "b", "/" gives "/").
 std::string lastPathComponent(const std::string& path);

@@ -1,6 +1,8 @@
 #include "AppDelegate.h"
 #include "SingleInstance.h"
 #include "TerminationSignals.h"
+#include "platform/linux/DBusShellClient.h"
+#include "platform/linux/DBusShellService.h"
 #include "platform/linux/SyslogLog.h"
 #include "platform/linux/X11InputMonitor.h"
 
@@ -8,6 +10,8 @@
 #include <QIcon>
 #include <cstdio>
 #include <filesystem>
+#include <string>
+#include <vector>
 #include <unistd.h>
 
 namespace {
@@ -31,6 +35,38 @@ void ensureUserApplicationsFolder(zentrivo::Log& log) {
     std::filesystem::create_directories(dataHome / "applications", error);
     if (error)
         log.error("cannot create " + (dataHome / "applications").string() + ": " + error.message());
+}
+
+/// The command URLs among the arguments Qt left: those of the program's own scheme.
+std::vector<std::string> commandUrls(const QStringList& arguments, zentrivo::Log& log) {
+    std::vector<std::string> urls;
+    for (const QString& argument : arguments.mid(1)) {
+        if (argument.startsWith(QLatin1String("zentrivo:"), Qt::CaseInsensitive))
+            urls.push_back(argument.toStdString());
+        else
+            log.error("ignoring the argument '" + argument.toStdString() +
+                      "': only zentrivo: URLs are understood");
+    }
+    return urls;
+}
+
+/// A second start hands its request to the running instance: reopen without URLs, else the
+/// URLs in order.
+int forwardToRunningInstance(const std::vector<std::string>& urls, zentrivo::Log& log) {
+    using zentrivo::platform::DBusShellClient;
+    DBusShellClient client(QDBusConnection::sessionBus());
+    QString error;
+    QStringList list;
+    for (const auto& url : urls)
+        list << QString::fromStdString(url);
+    const auto outcome = urls.empty() ? client.reopen(&error) : client.openURLs(list, &error);
+    if (outcome == DBusShellClient::Outcome::done) {
+        log.log("already running; handed over to the running instance");
+        return 0;
+    }
+    log.error("already running, but the running instance did not take the request: " +
+              error.toStdString());
+    return 1;
 }
 
 } // namespace
@@ -64,13 +100,16 @@ int main(int argc, char* argv[]) {
         return exitNoXInput;
     }
 
+    const std::vector<std::string> urls = commandUrls(QCoreApplication::arguments(), log);
+    // On the bus before the name is: a second start that finds the name finds the object too.
+    // Its requests wait in the event loop until launch has finished.
+    platform::DBusShellService shellService(QDBusConnection::sessionBus());
     QString busError;
     switch (SingleInstance::claim(QString::fromLatin1(serviceName), &busError)) {
     case SingleInstance::Outcome::owned:
         break;
     case SingleInstance::Outcome::alreadyRunning:
-        log.log("already running; this start leaves it to the running instance");
-        return 0;
+        return forwardToRunningInstance(urls, log);
     case SingleInstance::Outcome::noBus:
         log.error("no session bus (" + busError.toStdString() +
                   "); a second start cannot be detected");
@@ -89,6 +128,23 @@ int main(int argc, char* argv[]) {
     ensureUserApplicationsFolder(log);
     AppDelegate delegate(log, *opened.monitor);
     delegate.applicationDidFinishLaunching();
+    shellService.setHandlers({
+        [&delegate] { delegate.applicationShouldHandleReopen(); },
+        [&delegate](const QStringList& requested) {
+            std::vector<std::string> list;
+            for (const QString& url : requested)
+                list.push_back(url.toStdString());
+            delegate.openURLs(list);
+        },
+        [&delegate](const QStringList& keys) {
+            std::vector<std::string> list;
+            for (const QString& key : keys)
+                list.push_back(key.toStdString());
+            delegate.settingsChanged(list);
+        },
+    });
+    // A first start by a command URL (xdg-open while Zentrivo was not running) carries it out.
+    delegate.openURLs(urls);
     log.log("ready");
 
     const int status = QApplication::exec();

@@ -10,20 +10,17 @@ namespace {
 Action app(const char* id) { return Action{id, ActionType::app}; }
 Action file(const char* path) { return Action{path, ActionType::file}; }
 
-/// The name a desktop entry gives, read from its path; one name keeps its file extension.
-std::string nameFromEntry(const std::string& path) {
-    if (path == "/apps/org.gnome.Nautilus.desktop")
-        return "Files";
-    if (path == "/apps/odd.desktop")
-        return "Odd.desktop";
-    return "Terminal";
-}
-
 TEST(StatusMenuEntriesTest, RingSlotsInOrderUnderOneSeparatorPerPanel) {
     test::FakeWorkspace workspace;
     workspace.installed = {{"org.gnome.Nautilus", "/apps/org.gnome.Nautilus.desktop"},
                            {"org.gnome.Terminal", "/apps/org.gnome.Terminal.desktop"},
-                           {"odd", "/apps/odd.desktop"}};
+                           {"odd", "/apps/odd.desktop"},
+                           {"nameless", "/apps/nameless.desktop"}};
+    // The names the entries give; one keeps its file extension, one gives none.
+    workspace.names = {{"org.gnome.Nautilus", "Files"},
+                       {"org.gnome.Terminal", "Terminal"},
+                       {"odd", "Odd.desktop"},
+                       {"nameless", ""}};
     ReticleSpec near;
     near.br = app("org.gnome.Nautilus");
     near.tl = file("/home/u/Notes.txt");
@@ -32,6 +29,7 @@ TEST(StatusMenuEntriesTest, RingSlotsInOrderUnderOneSeparatorPerPanel) {
     near.l = Action{"org.gnome.Terminal", ActionType::runningApp};
     near.r = file("/home/u/Projects/");
     near.b = app("odd");
+    near.bl = app("nameless");
     near.c = app("org.gnome.Terminal"); // the centre is never listed
     ReticleSpec far;
     far.id = 1;
@@ -44,12 +42,13 @@ TEST(StatusMenuEntriesTest, RingSlotsInOrderUnderOneSeparatorPerPanel) {
         {"mainSpecSeparator", "", "", std::nullopt},
         entry("Notes.txt", "/home/u/Notes.txt", file("/home/u/Notes.txt")),
         entry("Projects", "/home/u/Projects/", file("/home/u/Projects/")),
+        entry("nameless", "/apps/nameless.desktop", app("nameless")),
         entry("Odd", "/apps/odd.desktop", app("odd")),
         entry("Files", "/apps/org.gnome.Nautilus.desktop", app("org.gnome.Nautilus")),
         {"farSpecSeparator", "", "", std::nullopt},
         entry("Terminal", "/apps/org.gnome.Terminal.desktop", app("org.gnome.Terminal")),
     };
-    EXPECT_EQ(statusMenuEntries(near, far, workspace, nameFromEntry), expected);
+    EXPECT_EQ(statusMenuEntries(near, far, workspace), expected);
 
     // A panel with nothing to list (only last-app, running-app, centre or missing apps) gets
     // no separator; the other panel is still listed.
@@ -58,11 +57,11 @@ TEST(StatusMenuEntriesTest, RingSlotsInOrderUnderOneSeparatorPerPanel) {
     nothing.r = Action{"org.gnome.Terminal", ActionType::runningApp};
     nothing.b = app("gone.App");
     nothing.c = app("org.gnome.Nautilus");
-    EXPECT_EQ(statusMenuEntries(nothing, far, workspace, nameFromEntry),
+    EXPECT_EQ(statusMenuEntries(nothing, far, workspace),
               std::vector<StatusMenuEntry>(expected.end() - 2, expected.end()));
-    EXPECT_EQ(statusMenuEntries(near, nothing, workspace, nameFromEntry),
+    EXPECT_EQ(statusMenuEntries(near, nothing, workspace),
               std::vector<StatusMenuEntry>(expected.begin(), expected.end() - 2));
-    EXPECT_TRUE(statusMenuEntries(nothing, nothing, workspace, nameFromEntry).empty());
+    EXPECT_TRUE(statusMenuEntries(nothing, nothing, workspace).empty());
 }
 
 TEST(StatusMenuEntriesTest, AFileIsTitledByItsLastPathComponent) {
