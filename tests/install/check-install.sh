@@ -76,6 +76,11 @@ desktop-file-validate "$prefix/share/applications/$id.desktop" || fail "desktop-
 appstreamcli validate --no-net "$prefix/share/metainfo/$id.metainfo.xml" >"$work/as.log" 2>&1 ||
     { cat "$work/as.log" >&2; fail "appstreamcli validate"; }
 
+# Command URLs (xdg-open zentrivo://show) reach the program through its desktop entry.
+grep -qx 'Exec=zentrivo %U' "$prefix/share/applications/$id.desktop" ||
+    fail "the desktop entry does not pass URLs to zentrivo (Exec=zentrivo %U)"
+grep -qx 'MimeType=x-scheme-handler/zentrivo;' "$prefix/share/applications/$id.desktop" ||
+    fail "the desktop entry does not handle zentrivo: URLs"
 for page in zentrivo zentrivoctl; do
     warnings=$(MANWIDTH=80 man --warnings -l "$prefix/share/man/man1/$page$manual" 2>&1 >/dev/null)
     [ -z "$warnings" ] || fail "man $page: $warnings"
