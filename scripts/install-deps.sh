@@ -15,8 +15,8 @@ packages=(
   dpkg-dev lintian  # the Debian package: dependencies from the binaries (dpkg-shlibdeps), lint
   adwaita-icon-theme hicolor-icon-theme procps
   openbox  # an EWMH window manager for the running-application tests
-)
   trayer  # a system tray on Xvfb, for the tray icon's end-to-end test and benchmark
+)
 
 missing=()
 for p in "${packages[@]}"; do

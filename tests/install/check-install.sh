@@ -81,6 +81,7 @@ grep -qx 'Exec=zentrivo %U' "$prefix/share/applications/$id.desktop" ||
     fail "the desktop entry does not pass URLs to zentrivo (Exec=zentrivo %U)"
 grep -qx 'MimeType=x-scheme-handler/zentrivo;' "$prefix/share/applications/$id.desktop" ||
     fail "the desktop entry does not handle zentrivo: URLs"
+
 for page in zentrivo zentrivoctl; do
     warnings=$(MANWIDTH=80 man --warnings -l "$prefix/share/man/man1/$page$manual" 2>&1 >/dev/null)
     [ -z "$warnings" ] || fail "man $page: $warnings"
