@@ -11,6 +11,7 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <linux/capability.h>
+#include <sys/inotify.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <unistd.h>
@@ -23,8 +24,7 @@ using Outcome = FileUtil::Outcome;
 
 /// Takes this thread's power to bypass file permissions away for the guard's life, so that an
 /// unreadable file stops a test running as root as it stops a user.
-class WithoutPermissionOverride {
-public:
+struct WithoutPermissionOverride {
     WithoutPermissionOverride() {
         ::syscall(SYS_capget, &header, saved);
         __user_cap_data_struct lowered[2] = {saved[0], saved[1]};
@@ -32,32 +32,24 @@ public:
         ::syscall(SYS_capset, &header, lowered);
     }
     ~WithoutPermissionOverride() { ::syscall(SYS_capset, &header, saved); }
-    WithoutPermissionOverride(const WithoutPermissionOverride&) = delete;
-    WithoutPermissionOverride& operator=(const WithoutPermissionOverride&) = delete;
-
-private:
     __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
     __user_cap_data_struct saved[2]{};
 };
 
-/// A temporary folder on another file system than the usual temporary folder, when there is one.
+/// A temporary folder on another file system than the usual temporary folder, when there is one
+/// (a tmpfs at /dev/shm usually is); `reason` says why not otherwise.
 struct OtherFileSystemDirectory {
-    OtherFileSystemDirectory(const fs::path& near) {
+    explicit OtherFileSystemDirectory(const fs::path& near) {
         std::string pattern = "/dev/shm/zentrivo-test-XXXXXX";
         struct stat a, b;
         if (!::mkdtemp(pattern.data()))
             return;
         root = pattern;
-        reason.clear();
-        if (::stat(root.c_str(), &a) != 0 || ::stat(near.c_str(), &b) != 0 || a.st_dev == b.st_dev)
-            reason = "/dev/shm is on the same file system as " + near.string();
+        const bool same = ::stat(root.c_str(), &a) || ::stat(near.c_str(), &b) || a.st_dev == b.st_dev;
+        reason = same ? "/dev/shm is on the same file system as " + near.string() : "";
     }
-    ~OtherFileSystemDirectory() {
-        std::error_code ec;
-        if (!root.empty())
-            fs::remove_all(root, ec);
-    }
-    bool usable() const { return !root.empty() && reason.empty(); }
+    ~OtherFileSystemDirectory() { std::error_code ec; fs::remove_all(root, ec); }
+    bool usable() const { return reason.empty(); }
     fs::path root;
     std::string reason = "no writable /dev/shm";
 };
@@ -86,7 +78,7 @@ struct Rig {
     NotificationCenter center;
     FakeReplacePromptPresenter presenter;
     FileUtil util{{presenter, center, queue, log}};
-    /// "alert" for each "alertWillDisplay", "prompt N" when the presenter has N prompts.
+    /// One entry per "alertWillDisplay", with the number of prompts shown by then.
     std::vector<std::string> events;
     Rig() {
         center.addObserver("alertWillDisplay", [this](const Notification&) {
@@ -143,49 +135,45 @@ TEST(FileUtil, UniqueDestinationNamesTheKeepBothCopy) {
 
 TEST(FileUtil, DropMovesFreeItemsAtOnceAndPromptsTheRestAfterAlerting) {
     Rig rig;
-    write(rig.src / "a.txt", "new a");
-    write(rig.src / "b.txt", "new b");
-    write(rig.src / "c.txt", "new c");
-    write(rig.dst / "b.txt", "old b");
+    const std::string b = "r\xe9sum\xe9\xff.txt"; // not UTF-8
+    for (const std::string& name : {std::string("a.txt"), b, std::string("c.txt")})
+        write(rig.src / name, "new " + name);
+    write(rig.dst / b, "old b");
     write(rig.dst / "c.txt", "old c");
-    rig.util.moveOrCopy({rig.src / "b.txt", rig.src / "a.txt", rig.src / "c.txt"}, rig.dst.path(),
-                        true);
+    rig.util.moveOrCopy({rig.src / b, rig.src / "a.txt", rig.src / "c.txt"}, rig.dst.path(), true);
 
-    EXPECT_EQ(listing(rig.src.path()), "b.txt,c.txt");
-    EXPECT_EQ(readFile(rig.dst / "a.txt"), "new a");
-    EXPECT_EQ(readFile(rig.dst / "b.txt"), "old b");
+    EXPECT_EQ(listing(rig.src.path()), "c.txt," + b);
+    EXPECT_EQ(readFile(rig.dst / "a.txt"), "new a.txt");
     EXPECT_EQ(rig.events, std::vector<std::string>{"alert, prompts 0"});
     EXPECT_TRUE(rig.presenter.prompts.empty()) << "the prompt waits for a later turn";
     rig.queue.runUntilIdle();
     ASSERT_EQ(rig.presenter.prompts.size(), 1u);
-    EXPECT_EQ(rig.presenter.prompts[0].items,
-              (std::vector<fs::path>{rig.src / "b.txt", rig.src / "c.txt"}));
+    EXPECT_EQ(rig.presenter.prompts[0].items, (std::vector<fs::path>{rig.src / b, rig.src / "c.txt"}));
 
     const auto& answer = rig.presenter.prompts[0].callback;
-    answer(ReplaceResponse::keepBoth, {rig.src / "b.txt"});
+    answer(ReplaceResponse::keepBoth, {rig.src / b});
     answer(ReplaceResponse::replace, {rig.src / "c.txt"});
     answer(ReplaceResponse::stop, {});
     EXPECT_EQ(listing(rig.src.path()), "");
-    EXPECT_EQ(listing(rig.dst.path()), "a.txt,b copy.txt,b.txt,c.txt");
-    EXPECT_EQ(readFile(rig.dst / "b copy.txt"), "new b");
-    EXPECT_EQ(readFile(rig.dst / "b.txt"), "old b");
-    EXPECT_EQ(readFile(rig.dst / "c.txt"), "new c");
+    EXPECT_EQ(listing(rig.dst.path()), "a.txt,c.txt,r\xe9sum\xe9\xff copy.txt," + b);
+    EXPECT_EQ(readFile(rig.dst / "r\xe9sum\xe9\xff copy.txt"), "new " + b);
+    EXPECT_EQ(readFile(rig.dst / b), "old b");
+    EXPECT_EQ(readFile(rig.dst / "c.txt"), "new c.txt");
+    EXPECT_EQ(FileUtil::displayName(b), "r\uFFFDsum\uFFFD\uFFFD.txt");
     EXPECT_EQ(rig.errors(), "");
-}
 
-TEST(FileUtil, NothingToPromptMeansNoAlertAndCopyKeepsTheSource) {
-    Rig rig;
-    write(rig.src / "a.txt", "a");
-    write(rig.src / "sub" / "x", "x");
-    // Onto its own folder: already there. A copy leaves the source.
-    rig.util.moveOrCopy({rig.src / "a.txt"}, rig.src.path(), true);
-    rig.util.moveOrCopy({rig.src / "sub/"}, rig.dst.path(), false);
+    // Onto the folder it lies in: nothing happens. A copy leaves the source.
+    rig.util.moveOrCopy({rig.dst / "a.txt"}, rig.dst.path(), true);
+    rig.util.moveOrCopy({rig.dst / "a.txt"}, rig.src.path(), false);
     rig.queue.runUntilIdle();
-    EXPECT_EQ(listing(rig.src.path()), "a.txt,sub");
-    EXPECT_EQ(readFile(rig.dst / "sub" / "x"), "x");
-    EXPECT_TRUE(rig.events.empty());
-    EXPECT_TRUE(rig.presenter.prompts.empty());
-    EXPECT_EQ(rig.errors(), "");
+    EXPECT_EQ(readFile(rig.src / "a.txt") + readFile(rig.dst / "a.txt"), "new a.txtnew a.txt");
+    EXPECT_EQ(rig.events.size(), 1u);
+    EXPECT_EQ(rig.presenter.prompts.size(), 1u);
+
+    // The first failure of a decision skips the rest.
+    answer(ReplaceResponse::keepBoth, {rig.src / "gone", rig.src / "a.txt"});
+    EXPECT_EQ(listing(rig.src.path()), "a.txt");
+    EXPECT_TRUE(rig.errors().starts_with("Move error:\nCannot move \"")) << rig.errors();
 }
 
 TEST(FileUtil, NameTakenAfterTheLookIsNeverOverwritten) {
@@ -228,20 +216,15 @@ TEST(FileUtil, NameTakenAfterTheLookIsNeverOverwritten) {
 
 TEST(FileUtil, RenameWithoutReplaceSupportFallsBackWithoutOverwriting) {
     TemporaryDirectory dir;
-    dir.write("from", "new");
-    dir.write("taken", "old");
-    dir.write("from-dir/x", "x");
-    fs::create_directory(dir / "taken-dir");
-    dir.write("taken-dir/y", "y");
+    for (const char* file : {"from", "from-dir/x", "taken", "taken-dir/y"})
+        dir.write(file, file);
     EXPECT_EQ(FileUtil::renameWithoutReplacingByLink(dir / "from", dir / "taken"), EEXIST);
     EXPECT_EQ(FileUtil::renameWithoutReplacingByLink(dir / "from-dir", dir / "taken-dir"), EEXIST);
-    EXPECT_EQ(readFile(dir / "taken"), "old");
-    EXPECT_EQ(readFile(dir / "taken-dir" / "y"), "y");
     EXPECT_EQ(FileUtil::renameWithoutReplacingByLink(dir / "from", dir / "free"), 0);
     EXPECT_EQ(FileUtil::renameWithoutReplacingByLink(dir / "from-dir", dir / "free-dir"), 0);
     EXPECT_EQ(listing(dir.path()), "free,free-dir,taken,taken-dir");
-    EXPECT_EQ(readFile(dir / "free"), "new");
-    EXPECT_EQ(readFile(dir / "free-dir" / "x"), "x");
+    EXPECT_EQ(readFile(dir / "taken") + readFile(dir / "taken-dir" / "y"), "takentaken-dir/y");
+    EXPECT_EQ(readFile(dir / "free") + readFile(dir / "free-dir" / "x"), "fromfrom-dir/x");
 }
 
 TEST(FileUtil, MoveToAnotherFileSystemCopiesEverythingThenDeletesTheSource) {
@@ -254,13 +237,15 @@ TEST(FileUtil, MoveToAnotherFileSystemCopiesEverythingThenDeletesTheSource) {
     src.write(album + "/notes", "text");
     fs::create_symlink("deep/photo.jpg", src / album / "latest");
     fs::create_symlink("/nowhere", src / album / "dangling");
-    ::chmod((src / album / "notes").c_str(), 0640);
-    ::chmod((src / album / "deep").c_str(), 0750);
+    // Each item with its mode; all get the same old time, which the copy must keep.
+    const std::pair<const char*, mode_t> items[] = {{"/notes", 0100640}, {"/deep/photo.jpg", 0100604},
+        {"/deep", 040750}, {"", 040705}, {"/latest", 0120777}};
     const struct timespec old[2] = {{1000000000, 0}, {1000000000, 0}};
-    for (const char* p : {"/deep/photo.jpg", "/deep", "/notes", ""})
-        ::utimensat(AT_FDCWD, (src / (album + p)).c_str(), old, 0);
-    ::utimensat(AT_FDCWD, (src / album / "latest").c_str(), old, AT_SYMLINK_NOFOLLOW);
-
+    for (const auto& [p, mode] : items) {
+        if (!S_ISLNK(mode))
+            ::chmod((src / (album + p)).c_str(), mode & 07777);
+        ::utimensat(AT_FDCWD, (src / (album + p)).c_str(), old, AT_SYMLINK_NOFOLLOW);
+    }
     Rig rig;
     rig.util.moveOrCopy({src / album}, other.root, true);
     EXPECT_EQ(rig.errors(), "");
@@ -272,16 +257,11 @@ TEST(FileUtil, MoveToAnotherFileSystemCopiesEverythingThenDeletesTheSource) {
     EXPECT_EQ(readFile(moved / "deep" / "photo.jpg"), "pixels");
     EXPECT_EQ(fs::read_symlink(moved / "latest"), "deep/photo.jpg");
     EXPECT_EQ(fs::read_symlink(moved / "dangling"), "/nowhere");
-    struct stat st;
-    const struct Expect {
-        const char* path;
-        mode_t mode;
-    } expects[] = {{"/notes", 0100640}, {"/deep", 040750}, {"/deep/photo.jpg", 0100644},
-                   {"", 040755}, {"/latest", 0120777}};
-    for (const Expect& e : expects) {
-        SCOPED_TRACE(e.path);
-        ASSERT_EQ(::lstat((other.root / (album + e.path)).c_str(), &st), 0);
-        EXPECT_EQ(st.st_mode & ~022 & 0177777, e.mode & ~022);
+    for (const auto& [p, mode] : items) {
+        SCOPED_TRACE(p);
+        struct stat st;
+        ASSERT_EQ(::lstat((other.root / (album + p)).c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode, mode);
         EXPECT_EQ(st.st_mtim.tv_sec, 1000000000);
     }
 }
@@ -330,8 +310,22 @@ TEST(FileUtil, ReplaceExchangesAndKeepsTheNewContentWhole) {
         src.write("notes", "new notes");
         write(folder / "notes" / "n1", "old note");
         Rig rig;
+        const int watch = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+        ASSERT_GE(::inotify_add_watch(watch, folder.c_str(), IN_DELETE), 0);
         rig.util.handleReplaceResponse(
             ReplaceResponse::replace, {src / "doc.txt", src / "pics", src / "notes"}, folder);
+        // The old items are deleted only under the temporary names they were exchanged to:
+        // there was never a moment without an item under the replaced name.
+        std::string deleted;
+        alignas(inotify_event) char buffer[8192];
+        for (ssize_t n; (n = ::read(watch, buffer, sizeof buffer)) > 0;)
+            for (char* at = buffer; at < buffer + n;) {
+                const auto* event = reinterpret_cast<const inotify_event*>(at);
+                deleted += std::string(event->name).substr(0, 18) + " ";
+                at += sizeof(inotify_event) + event->len;
+            }
+        ::close(watch);
+        EXPECT_EQ(deleted, ".zentrivo-partial- .zentrivo-partial- .zentrivo-partial- ");
         EXPECT_EQ(rig.errors(), "");
         EXPECT_EQ(listing(src.path()), "");
         EXPECT_EQ(listing(folder), "doc.txt,notes,pics");
@@ -358,37 +352,8 @@ TEST(FileUtil, FolderIntoItselfIsRefusedAndLogged) {
     EXPECT_EQ(listing(rig.src / "A"), "sub");
     EXPECT_EQ(listing(rig.src / "A" / "sub"), "f");
     EXPECT_TRUE(rig.presenter.prompts.empty());
-    EXPECT_EQ(std::ranges::count_if(rig.log.lines,
-                                    [](const auto& l) {
-                                        return l.level == LogLevel::error &&
-                                               l.message.find("into itself") != std::string::npos;
-                                    }),
-              7);
-}
-
-TEST(FileUtil, NamesThatAreNotUtf8MoveByteForByte) {
-    Rig rig;
-    const std::string name = "r\xe9sum\xe9\xff.txt";
-    write(rig.src / name, "cv");
-    write(rig.dst / name, "old cv");
-    rig.util.moveOrCopy({rig.src / name}, rig.dst.path(), true);
-    rig.queue.runUntilIdle();
-    ASSERT_EQ(rig.presenter.prompts.size(), 1u);
-    rig.presenter.prompts[0].callback(ReplaceResponse::keepBoth, {rig.src / name});
-    EXPECT_EQ(readFile(rig.dst / ("r\xe9sum\xe9\xff copy.txt")), "cv");
-    EXPECT_EQ(readFile(rig.dst / name), "old cv");
-    EXPECT_EQ(FileUtil::displayName(name), "r\uFFFDsum\uFFFD\uFFFD.txt");
-    EXPECT_EQ(FileUtil::displayName("caf\xc3\xa9"), "caf\u00e9");
-}
-
-TEST(FileUtil, FirstFailureOfADecisionSkipsTheRest) {
-    Rig rig;
-    write(rig.src / "b", "b");
-    rig.util.handleReplaceResponse(ReplaceResponse::keepBoth, {rig.src / "gone", rig.src / "b"},
-                                   rig.dst.path());
-    EXPECT_EQ(listing(rig.src.path()), "b");
-    EXPECT_EQ(listing(rig.dst.path()), "");
-    EXPECT_TRUE(rig.errors().starts_with("Move error:\nCannot move \"")) << rig.errors();
+    const auto intoItself = [](const auto& l) { return l.message.find("into itself") != l.message.npos; };
+    EXPECT_EQ(std::ranges::count_if(rig.log.lines, intoItself), 7) << rig.errors();
 }
 
 } // namespace
