@@ -2,11 +2,15 @@
 
 #include "CommandUrl.h"
 #include "VersionCheck.h"
+#include "app/core/Notifications.h"
+#include "app/settings/CloudConfig.h"
 
 #include <QApplication>
 #include <QEvent>
 #include <QLabel>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace zentrivo {
 namespace {
@@ -24,6 +28,18 @@ public:
 private:
     std::function<void()> closed;
 };
+
+/// This program, as the desktop should start it.
+std::filesystem::path ownProgram() {
+    return QCoreApplication::applicationFilePath().toStdString();
+}
+
+/// The login launcher beside this program: `<prefix>/libexec/zentrivo/zentrivo-launcher` for
+/// `<prefix>/bin/zentrivo`, installed or in the build tree.
+std::filesystem::path launcherProgram() {
+    return (ownProgram().parent_path() / ".." / "libexec" / "zentrivo" / "zentrivo-launcher")
+        .lexically_normal();
+}
 
 /// A window that names what it is for, until its real content is built.
 std::unique_ptr<QWidget> placeholderWindow(const QString& title, const QString& text) {
@@ -43,10 +59,18 @@ AppDelegate::AppDelegate(Log& log, platform::X11InputMonitor& input)
       wakeNotifier(QDBusConnection::systemBus(), log), launcher(mainQueue),
       workspace(launcher, mainQueue, log),
       hotKeyService(log), keyboardShortcuts(hotKeyService), arrowKeys(keyboardShortcuts, defaults),
-      touchDevice(log), statusItem(defaults, mainQueue) {}
+      touchDevice(log),
+      autostart(platform::XdgAutostart::defaultFolder().value_or(std::filesystem::path()),
+                ownProgram(), launcherProgram()),
+      relaunch({defaults, wakeDefaults, wakeNotifier, distributedNotifications, processStarter,
+                systemInfo, processExit, log},
+               launcherProgram()),
+      statusItem(defaults, mainQueue) {}
 
 AppDelegate::~AppDelegate() {
     // Tear down in the reverse order of start-up: nothing may call into an object already gone.
+    cloudImport.reset();
+    cloudStore.reset();
     welcomeWindowController.reset();
     prefsWindowController.reset();
     appListWindowController.reset();
@@ -58,6 +82,25 @@ AppDelegate::~AppDelegate() {
 
 void AppDelegate::applicationDidFinishLaunching() {
     zentrivo::applicationDidFinishLaunching(*this, defaults, notificationCenter, mainQueue);
+    startCloudImport();
+}
+
+void AppDelegate::startCloudImport() {
+    const auto folder = cloudFolderPath(defaults);
+    if (!folder) {
+        log.error("no cloud folder (neither XDG_DATA_HOME nor HOME is set); configuration "
+                  "records are not imported");
+        return;
+    }
+    // An imported panel is shown the way a panel changed in the preferences is.
+    notificationCenter.addObserver(notifications::configImported, [this](const Notification&) {
+        log.info("configuration imported");
+        notificationCenter.post(notifications::appsUpdated);
+    });
+    cloudStore = std::make_unique<platform::InotifyCloudStore>(*folder, log);
+    cloudImport = std::make_unique<CloudImport>(CloudImport::Collaborators{
+        defaults, *model, *cloudStore, cloudQuestion, mainQueue, notificationCenter});
+    cloudImport->start();
 }
 
 void AppDelegate::checkVersion() {
@@ -65,15 +108,13 @@ void AppDelegate::checkVersion() {
         showWelcomeWindow();
 }
 
-// Login items, the login launcher, bookmarks and the wake observer: the login-launch work
-// wires these four steps to its objects.
-void AppDelegate::applyLaunchOnLogin(bool) {}
+void AppDelegate::applyLaunchOnLogin(bool enabled) { launchOnLogin.applyLaunchOnLogin(enabled); }
 
-void AppDelegate::terminateLauncherIfRunning() {}
+void AppDelegate::terminateLauncherIfRunning() { launchOnLogin.terminateLauncherIfRunning(); }
 
-void AppDelegate::loadBookmarks(const std::vector<int>&) {}
+void AppDelegate::loadBookmarks(const std::vector<int>& ids) { bookmarkManager.loadBookmarks(ids); }
 
-void AppDelegate::updateWakeObserver() {}
+void AppDelegate::updateWakeObserver() { relaunch.updateWakeObserver(); }
 
 void AppDelegate::showStatusItem() {
     statusMenu = std::make_unique<QMenu>();
@@ -140,6 +181,9 @@ void AppDelegate::settingsChanged(const std::vector<std::string>& keys) {
         list += (list.empty() ? "" : " ") + key;
     log.info("settings changed: " + list);
     liveSettings->settingsChanged(keys);
+    // Launch at login follows the setting at once, as its check box would.
+    if (std::ranges::find(keys, "launchOnLogin") != keys.end())
+        applyLaunchOnLogin(defaults.launchOnLogin.value());
 }
 
 void AppDelegate::executeAction(const Action& action) {

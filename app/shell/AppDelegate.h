@@ -5,6 +5,7 @@
 #include "PlatformStandIns.h"
 #include "QtRunLoop.h"
 #include "ui/StatusItem.h"
+#include "app/apps/BookmarkManager.h"
 #include "app/apps/FileUtil.h"
 #include "app/apps/FrontmostAppDetection.h"
 #include "app/apps/ui/QtReplacePromptPresenter.h"
@@ -13,22 +14,31 @@
 #include "app/input/CarbonKeyboardShortcuts.h"
 #include "app/input/MouseGestureManager.h"
 #include "app/input/ui/QtAccessibilityWindowFactory.h"
+#include "app/login/LaunchOnLogin.h"
+#include "app/login/RelaunchAfterWake.h"
 #include "app/model/ReticleSpecModel.h"
 #include "app/reticle/ReticleManager.h"
 #include "app/reticle/ui/QtReticleView.h"
 #include "app/reticle/ui/QtReticleWindow.h"
 #include "app/reticle/ui/SlotIcons.h"
+#include "app/settings/CloudImport.h"
 #include "app/settings/Defaults.h"
+#include "app/settings/ui/CloudImportMessageBox.h"
+#include "platform/linux/DBusNotifications.h"
 #include "platform/linux/EwmhWorkspace.h"
 #include "platform/linux/GioWorkspace.h"
+#include "platform/linux/InotifyCloudStore.h"
 #include "platform/linux/LinuxPlatformProfile.h"
 #include "platform/linux/LogindWakeNotifier.h"
+#include "platform/linux/PosixFileIdentities.h"
+#include "platform/linux/QtProcessStarter.h"
 #include "platform/linux/QtMainQueue.h"
 #include "platform/linux/SqliteDefaultsDatabase.h"
 #include "platform/linux/TouchpadAccess.h"
 #include "platform/linux/TouchpadTapService.h"
 #include "platform/linux/X11HotKeyService.h"
 #include "platform/linux/X11InputMonitor.h"
+#include "platform/linux/XdgAutostart.h"
 
 #include <QMenu>
 #include <QWidget>
@@ -82,6 +92,8 @@ public:
 
     /// Moves dropped files into folder slots, prompting when a name is taken there.
     FileUtil& fileUtil() { return files; }
+    /// Keeps the files of file slots reachable across restarts.
+    BookmarkManager& bookmarks() { return bookmarkManager; }
 
 private:
     // The start-up steps, in their order.
@@ -121,6 +133,21 @@ private:
     /// Dropped files go into folder slots through `files`; its prompt window opens on demand.
     QtReplacePromptPresenter replacePrompts;
     FileUtil files{{replacePrompts, notificationCenter, mainQueue, log}};
+
+    // Launch at login, the login launcher (quit requests, relaunch after wake), the bookmarks
+    // of file slots and the configuration import from the cloud folder.
+    void startCloudImport();
+    platform::DBusNotifications distributedNotifications{QDBusConnection::sessionBus(), log};
+    platform::QtProcessStarter processStarter;
+    platform::PosixFileIdentities fileIdentities;
+    platform::XdgAutostart autostart;
+    LaunchOnLogin launchOnLogin{{autostart, systemInfo, mainQueue, distributedNotifications,
+                                 distributedNotifications, log}};
+    RelaunchAfterWake relaunch;
+    BookmarkManager bookmarkManager{{defaults, mainQueue, fileIdentities, log}};
+    CloudImportMessageBox cloudQuestion;
+    std::unique_ptr<platform::InotifyCloudStore> cloudStore;
+    std::unique_ptr<CloudImport> cloudImport;
 
     // Built at launch, after the version check has set the first-run values they read.
     std::unique_ptr<ReticleSpecModel> model;

@@ -68,6 +68,9 @@ done
 for program in zentrivo zentrivoctl; do
     [ -x "$prefix/bin/$program" ] || fail "bin/$program is not executable"
 done
+# The login launcher, where it looks for bin/zentrivo from (../../bin beside libexec).
+[ -x "$prefix/libexec/zentrivo/zentrivo-launcher" ] ||
+    fail "libexec/zentrivo/zentrivo-launcher is not installed or not executable"
 icon=$(sed -n 's/^Icon=//p' "$prefix/share/applications/$id.desktop")
 [ -s "$prefix/share/icons/hicolor/scalable/apps/$icon.svg" ] ||
     fail "the desktop entry's icon '$icon' is not installed"

@@ -1,0 +1,93 @@
+// Launch at login, the login launcher and the cloud folder, with the real programs.
+#include "ZentrivoE2eSession.h"
+
+#include <csignal>
+#include <regex>
+
+namespace zentrivo::e2e {
+namespace {
+
+class LoginE2eTest : public ZentrivoE2eTest {
+protected:
+    /// The process holding `name` on the session bus; 0 when none does.
+    int busOwner(const std::string& name) {
+        const Completed reply = run({"dbus-send", "--session", "--print-reply",
+                                     "--dest=org.freedesktop.DBus", "/org/freedesktop/DBus",
+                                     "org.freedesktop.DBus.GetConnectionUnixProcessID",
+                                     "string:" + name});
+        std::smatch match;
+        if (reply.status != 0 || !std::regex_search(reply.output, match, std::regex("uint32 (\\d+)")))
+            return 0;
+        return std::stoi(match[1]);
+    }
+    std::string nearPanel() {
+        const std::string panels = run({ZENTRIVO_E2E_CTL, "panels"}).output;
+        return panels.substr(0, panels.find('\n'));
+    }
+    fs::path autostartEntry() const {
+        return root / "XDG_CONFIG_HOME" / "autostart" / "com.tovelane.ZentrivoPro.desktop";
+    }
+};
+
+TEST_F(LoginE2eTest, RelaunchStartsANewZentrivoOnceTheOldOneHasGoneAndIsToldToQuitByIt) {
+    start();
+    const int oldPid = busOwner("com.tovelane.ZentrivoPro");
+    ASSERT_GT(oldPid, 0);
+    ChildProcess launcher({ZENTRIVO_E2E_LAUNCHER, "relaunch", "1"}, env, root / "launcher.log");
+    EXPECT_EQ(zentrivo->stop(SIGTERM, 20s), 0);
+    zentrivo.reset();
+    // The new zentrivo writes to the launcher's output, which it inherits.
+    ASSERT_TRUE(waitUntil(
+        [&] { return contents(root / "launcher.log").find("Zentrivo ready") != std::string::npos; },
+        30s))
+        << contents(root / "launcher.log");
+    const int newPid = busOwner("com.tovelane.ZentrivoPro");
+    EXPECT_GT(newPid, 0);
+    EXPECT_NE(newPid, oldPid);
+    // Starting, the new zentrivo asks the launcher to quit: it goes long before its own 8 s.
+    EXPECT_EQ(launcher.stop(0, 5s), 0) << contents(root / "launcher.log");
+    if (newPid > 0)
+        ::kill(newPid, SIGTERM);
+    EXPECT_TRUE(poll([&] { return busOwner("com.tovelane.ZentrivoPro") == 0; }, 20s));
+}
+
+TEST_F(LoginE2eTest, ARecordInTheCloudFolderReplacesTheNearPanelTwoSecondsLater) {
+    addApp("org.example.Synced");
+    write("lastCloudSync", "-date", "2001-01-01T00:01:40Z"); // timestamp 100: no question
+    start();
+    const std::string before = nearPanel();
+    const fs::path cloud = root / "XDG_DATA_HOME" / "zentrivo" / "cloud";
+    fs::create_directories(cloud);
+    const std::string panel = "{\\\"id\\\":0,\\\"t\\\":{\\\"stringValue\\\":"
+                              "\\\"org.example.Synced\\\",\\\"type\\\":0}}";
+    // As a sync tool delivers it: written under another name, then renamed into place.
+    std::ofstream(cloud / ".config.part")
+        << R"({"bundleId":"com.tovelane.ZentrivoPro","version":"9","timestamp":200,)"
+        << R"("defaults":{"mainReticleSpec":{"string":")" << panel << R"("}}})";
+    const auto written = Clock::now();
+    fs::rename(cloud / ".config.part", cloud / "config");
+    ASSERT_TRUE(poll([&] { return nearPanel().find("org.example.Synced") != std::string::npos; },
+                     20s))
+        << nearPanel();
+    EXPECT_GE(Clock::now() - written, 1900ms) << "imported before the two seconds had passed";
+    EXPECT_EQ(before.find("org.example.Synced"), std::string::npos);
+    const Completed last = run({ZENTRIVO_E2E_CTL, "defaults", "read", "lastCloudSync"});
+    EXPECT_EQ(last.output, "2001-01-01T00:03:20Z\n");
+}
+
+TEST_F(LoginE2eTest, LaunchOnLoginWritesAndRemovesTheAutostartEntry) {
+    // Read at the start, then followed while running.
+    write("launchOnLogin", "-bool", "true");
+    start();
+    const std::string entry = contents(autostartEntry());
+    EXPECT_NE(entry.find("Exec=\"" + fs::canonical(ZENTRIVO_E2E_ZENTRIVO).string() + "\""),
+              std::string::npos)
+        << entry;
+    write("launchOnLogin", "-bool", "false");
+    EXPECT_TRUE(poll([&] { return !fs::exists(autostartEntry()); }));
+    write("launchOnLogin", "-bool", "true");
+    EXPECT_TRUE(poll([&] { return fs::exists(autostartEntry()); }));
+}
+
+} // namespace
+} // namespace zentrivo::e2e
