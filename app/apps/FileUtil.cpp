@@ -41,7 +41,9 @@ bool lexists(const fs::path& p) {
     return ::lstat(p.c_str(), &st) == 0;
 }
 
-std::string quoted(const fs::path& p) { return "\"" + FileUtil::displayName(p) + "\""; }
+std::string quoted(const fs::path& p) {
+    return "\"" + FileUtil::displayName(p) + "\"";
+}
 
 std::string describe(const char* action, const fs::path& item, const fs::path& where, int err) {
     return std::string("Cannot ") + action + " " + quoted(item) + " to " + quoted(where) + ": " +
@@ -157,8 +159,8 @@ int copyData(int in, int out) {
         ssize_t n;
         if (!plain) {
             n = ::copy_file_range(in, nullptr, out, nullptr, 1 << 30, 0);
-            if (n < 0 && (errno == EXDEV || errno == EINVAL || errno == ENOSYS ||
-                          errno == EOPNOTSUPP)) {
+            if (n < 0 &&
+                (errno == EXDEV || errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP)) {
                 plain = true;
                 continue;
             }
@@ -166,7 +168,8 @@ int copyData(int in, int out) {
             char buffer[1 << 16];
             n = ::read(in, buffer, sizeof buffer);
             for (ssize_t written = 0; n > 0 && written < n;) {
-                const ssize_t w = ::write(out, buffer + written, static_cast<std::size_t>(n - written));
+                const ssize_t w =
+                    ::write(out, buffer + written, static_cast<std::size_t>(n - written));
                 if (w < 0 && errno != EINTR)
                     return errno;
                 written += std::max<ssize_t>(w, 0);
@@ -203,8 +206,8 @@ CopyFailure copyItem(int fromDir, const std::string& name, const fs::path& fromP
         Fd in(::openat(fromDir, name.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
         if (in.fd < 0)
             return failure(errno);
-        Fd out(::openat(toDir, newName.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
-                        0600));
+        Fd out(::openat(toDir, newName.c_str(),
+                        O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
         if (out.fd < 0)
             return failure(errno);
         created = true;
@@ -380,7 +383,8 @@ void FileUtil::handleReplaceResponse(ReplaceResponse response,
         }
         if (outcome == Outcome::done && error.empty())
             continue;
-        c.log.error("Move error:\n" + (error.empty() ? quoted(source) + " found no free name" : error));
+        c.log.error("Move error:\n" +
+                    (error.empty() ? quoted(source) + " found no free name" : error));
         if (outcome != Outcome::done)
             return;
     }

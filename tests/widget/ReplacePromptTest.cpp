@@ -3,13 +3,13 @@
 #include "app/apps/ui/ReplaceViewController.h"
 
 #include <QApplication>
-#include <algorithm>
-#include <array>
 #include <QCheckBox>
 #include <QFrame>
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
+#include <algorithm>
+#include <array>
 #include <gtest/gtest.h>
 
 namespace zentrivo {
@@ -26,20 +26,22 @@ struct PromptRig {
     std::vector<std::string> decisions;
 
     void show(std::vector<fs::path> items) {
-        presenter.showReplacePrompt(items, [this](ReplaceResponse r, const std::vector<fs::path>& chosen) {
-            std::string line = std::array{"keepBoth", "stop", "replace"}[static_cast<int>(r)];
-            for (const auto& item : chosen)
-                line += " " + item.filename().string();
-            decisions.push_back(line);
-        });
+        presenter.showReplacePrompt(
+            items, [this](ReplaceResponse r, const std::vector<fs::path>& chosen) {
+                std::string line = std::array{"keepBoth", "stop", "replace"}[static_cast<int>(r)];
+                for (const auto& item : chosen)
+                    line += " " + item.filename().string();
+                decisions.push_back(line);
+            });
     }
     ReplaceViewController& prompt(std::size_t index) {
         return *presenter.window()->replaceViewControllers().at(index);
     }
     long separators() {
-        return std::ranges::count_if(presenter.window()->findChildren<QFrame*>(), [](QFrame* frame) {
-            return frame->frameShape() == QFrame::HLine && frame->isVisible();
-        });
+        return std::ranges::count_if(
+            presenter.window()->findChildren<QFrame*>(), [](QFrame* frame) {
+                return frame->frameShape() == QFrame::HLine && frame->isVisible();
+            });
     }
     /// True once the window has been released (deferred deletions run).
     static bool released(const QPointer<MasterReplaceViewController>& window) {
@@ -78,8 +80,8 @@ TEST(ReplacePrompt, AnswersItemByItemThenReleasesTheWindow) {
     rig.prompt(0).keepBothButton->click();
     rig.prompt(0).applyAllButton->setChecked(true);
     rig.prompt(0).replaceButton->click();
-    EXPECT_EQ(rig.decisions,
-              (std::vector<std::string>{"keepBoth b.txt", "replace c.txt", "keepBoth d", "replace e f"}));
+    EXPECT_EQ(rig.decisions, (std::vector<std::string>{"keepBoth b.txt", "replace c.txt",
+                                                       "keepBoth d", "replace e f"}));
     EXPECT_TRUE(PromptRig::released(window));
 }
 
@@ -110,7 +112,8 @@ TEST(ReplacePrompt, ButtonsSitAtFixedPlacesAndNamesShowAsPlainText) {
     PromptRig rig;
     rig.show({fs::path("/drop/<b>caf\xe9 &amp; co.txt")});
     auto& prompt = rig.prompt(0);
-    EXPECT_EQ(prompt.textField->text(), QStringLiteral("An item named \"<b>caf\uFFFD &amp; co.txt") + exists);
+    EXPECT_EQ(prompt.textField->text(),
+              QStringLiteral("An item named \"<b>caf\uFFFD &amp; co.txt") + exists);
     EXPECT_EQ(prompt.textField->textFormat(), Qt::PlainText);
     QWidget* window = rig.presenter.window();
     const struct {

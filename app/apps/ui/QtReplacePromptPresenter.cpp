@@ -5,7 +5,9 @@
 
 namespace zentrivo {
 
-QtReplacePromptPresenter::~QtReplacePromptPresenter() { delete master.data(); }
+QtReplacePromptPresenter::~QtReplacePromptPresenter() {
+    delete master.data();
+}
 
 void QtReplacePromptPresenter::showReplacePrompt(const std::vector<std::filesystem::path>& items,
                                                  Callback callback) {

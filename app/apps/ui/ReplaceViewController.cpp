@@ -74,7 +74,8 @@ ReplaceViewController::ReplaceViewController(MasterReplaceViewController& master
 }
 
 QString ReplaceViewController::question(const std::filesystem::path& name) {
-    return QStringLiteral("An item named \"") + QString::fromStdString(FileUtil::displayName(name)) +
+    return QStringLiteral("An item named \"") +
+           QString::fromStdString(FileUtil::displayName(name)) +
            QStringLiteral("\" already exists in this location. Do you want to replace it with the "
                           "one you're moving?");
 }
@@ -88,8 +89,12 @@ void ReplaceViewController::showFirstItem() {
     textField->setText(question(fileUrls.front().filename()));
 }
 
-void ReplaceViewController::keepBoth() { decide(ReplaceResponse::keepBoth); }
-void ReplaceViewController::replace() { decide(ReplaceResponse::replace); }
+void ReplaceViewController::keepBoth() {
+    decide(ReplaceResponse::keepBoth);
+}
+void ReplaceViewController::replace() {
+    decide(ReplaceResponse::replace);
+}
 
 void ReplaceViewController::stop() {
     if (callback)

@@ -45,10 +45,14 @@ struct OtherFileSystemDirectory {
         if (!::mkdtemp(pattern.data()))
             return;
         root = pattern;
-        const bool same = ::stat(root.c_str(), &a) || ::stat(near.c_str(), &b) || a.st_dev == b.st_dev;
+        const bool same =
+            ::stat(root.c_str(), &a) || ::stat(near.c_str(), &b) || a.st_dev == b.st_dev;
         reason = same ? "/dev/shm is on the same file system as " + near.string() : "";
     }
-    ~OtherFileSystemDirectory() { std::error_code ec; fs::remove_all(root, ec); }
+    ~OtherFileSystemDirectory() {
+        std::error_code ec;
+        fs::remove_all(root, ec);
+    }
     bool usable() const { return reason.empty(); }
     fs::path root;
     std::string reason = "no writable /dev/shm";
@@ -119,7 +123,8 @@ TEST(FileUtil, UniqueDestinationNamesTheKeepBothCopy) {
         {"caf\xe9.txt", {"caf\xe9.txt"}, "caf\xe9 copy.txt"},
     };
     for (const Row& row : rows) {
-        SCOPED_TRACE(row.name + std::string(" with ") + std::to_string(row.taken.size()) + " taken");
+        SCOPED_TRACE(row.name + std::string(" with ") + std::to_string(row.taken.size()) +
+                     " taken");
         TemporaryDirectory dir;
         for (std::string taken : row.taken) {
             if (taken.ends_with('/'))
@@ -148,7 +153,8 @@ TEST(FileUtil, DropMovesFreeItemsAtOnceAndPromptsTheRestAfterAlerting) {
     EXPECT_TRUE(rig.presenter.prompts.empty()) << "the prompt waits for a later turn";
     rig.queue.runUntilIdle();
     ASSERT_EQ(rig.presenter.prompts.size(), 1u);
-    EXPECT_EQ(rig.presenter.prompts[0].items, (std::vector<fs::path>{rig.src / b, rig.src / "c.txt"}));
+    EXPECT_EQ(rig.presenter.prompts[0].items,
+              (std::vector<fs::path>{rig.src / b, rig.src / "c.txt"}));
 
     const auto& answer = rig.presenter.prompts[0].callback;
     answer(ReplaceResponse::keepBoth, {rig.src / b});
@@ -238,8 +244,11 @@ TEST(FileUtil, MoveToAnotherFileSystemCopiesEverythingThenDeletesTheSource) {
     fs::create_symlink("deep/photo.jpg", src / album / "latest");
     fs::create_symlink("/nowhere", src / album / "dangling");
     // Each item with its mode; all get the same old time, which the copy must keep.
-    const std::pair<const char*, mode_t> items[] = {{"/notes", 0100640}, {"/deep/photo.jpg", 0100604},
-        {"/deep", 040750}, {"", 040705}, {"/latest", 0120777}};
+    const std::pair<const char*, mode_t> items[] = {{"/notes", 0100640},
+                                                    {"/deep/photo.jpg", 0100604},
+                                                    {"/deep", 040750},
+                                                    {"", 040705},
+                                                    {"/latest", 0120777}};
     const struct timespec old[2] = {{1000000000, 0}, {1000000000, 0}};
     for (const auto& [p, mode] : items) {
         if (!S_ISLNK(mode))
@@ -312,8 +321,8 @@ TEST(FileUtil, ReplaceExchangesAndKeepsTheNewContentWhole) {
         Rig rig;
         const int watch = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
         ASSERT_GE(::inotify_add_watch(watch, folder.c_str(), IN_DELETE), 0);
-        rig.util.handleReplaceResponse(
-            ReplaceResponse::replace, {src / "doc.txt", src / "pics", src / "notes"}, folder);
+        rig.util.handleReplaceResponse(ReplaceResponse::replace,
+                                       {src / "doc.txt", src / "pics", src / "notes"}, folder);
         // The old items are deleted only under the temporary names they were exchanged to:
         // there was never a moment without an item under the replaced name.
         std::string deleted;
@@ -352,7 +361,9 @@ TEST(FileUtil, FolderIntoItselfIsRefusedAndLogged) {
     EXPECT_EQ(listing(rig.src / "A"), "sub");
     EXPECT_EQ(listing(rig.src / "A" / "sub"), "f");
     EXPECT_TRUE(rig.presenter.prompts.empty());
-    const auto intoItself = [](const auto& l) { return l.message.find("into itself") != l.message.npos; };
+    const auto intoItself = [](const auto& l) {
+        return l.message.find("into itself") != l.message.npos;
+    };
     EXPECT_EQ(std::ranges::count_if(rig.log.lines, intoItself), 7) << rig.errors();
 }
 
