@@ -2,6 +2,7 @@
 
 #include "CommandUrl.h"
 #include "VersionCheck.h"
+#include "platform/linux/GioCustomIcon.h"
 #include "app/core/Notifications.h"
 #include "app/settings/CloudConfig.h"
 
@@ -130,10 +131,12 @@ void AppDelegate::startGestureCoordinator() {
     model = std::make_unique<ReticleSpecModel>(defaults, profile);
     frontmostAppDetection = std::make_unique<FrontmostAppDetection>(workspace, *model, profile);
     SlotIcons::installFallbackTheme();
-    icons = std::make_unique<SlotIcons>(workspace);
-    reticleView = std::make_unique<QtReticleView>(
-        QtReticleView::Collaborators{defaults, *model, notificationCenter, mainQueue, workspace,
-                                     *frontmostAppDetection, arrowKeys, *icons});
+    appearance = std::make_unique<platform::PortalAppearance>(QDBusConnection::sessionBus(), log);
+    icons = std::make_unique<SlotIcons>(
+        SlotIcons::Collaborators{workspace, defaults, log, platform::gioCustomIcon});
+    reticleView = std::make_unique<QtReticleView>(QtReticleView::Collaborators{
+        defaults, *model, notificationCenter, mainQueue, workspace, *frontmostAppDetection,
+        arrowKeys, *icons, appearance.get()});
     reticleWindow = std::make_unique<QtReticleWindow>(QtReticleWindow::Collaborators{
         defaults, mainQueue, arrowKeys, *reticleView, [this] { return input.primaryScreen(); }});
     reticleWindow->warmUp();

@@ -30,6 +30,7 @@
 #include "platform/linux/InotifyCloudStore.h"
 #include "platform/linux/LinuxPlatformProfile.h"
 #include "platform/linux/LogindWakeNotifier.h"
+#include "platform/linux/PortalAppearance.h"
 #include "platform/linux/PosixFileIdentities.h"
 #include "platform/linux/QtProcessStarter.h"
 #include "platform/linux/QtMainQueue.h"
@@ -152,6 +153,7 @@ private:
     // Built at launch, after the version check has set the first-run values they read.
     std::unique_ptr<ReticleSpecModel> model;
     std::unique_ptr<FrontmostAppDetection> frontmostAppDetection;
+    std::unique_ptr<platform::PortalAppearance> appearance;
     std::unique_ptr<SlotIcons> icons;
     std::unique_ptr<QtReticleView> reticleView;
     std::unique_ptr<QtReticleWindow> reticleWindow;

@@ -1,6 +1,7 @@
 #include "QtReticleView.h"
 
 #include "ReticleSlotWidget.h"
+#include "SlotDecorations.h"
 #include "SlotIcons.h"
 #include "app/apps/FrontmostAppDetection.h"
 #include "app/core/MainQueue.h"
@@ -12,7 +13,9 @@
 #include "app/settings/Defaults.h"
 
 #include <QEvent>
+#include <QFileInfo>
 #include <QPainter>
+#include <algorithm>
 
 namespace zentrivo {
 
@@ -59,18 +62,23 @@ QtReticleView::QtReticleView(const Collaborators& collaborators, QWidget* parent
     applyHighlightColor();
     reloadSlotImages();
     observerTokens.push_back(
-        c.notificationCenter.addObserver(notifications::appsUpdated, [this](const Notification&) {
-            c.icons.clear();
-            reloadSlotImages();
-        }));
+        c.notificationCenter.addObserver(notifications::appsUpdated,
+                                         [this](const Notification&) { reloadSlotImages(); }));
     observerTokens.push_back(c.notificationCenter.addObserver(
         notifications::backgroundUpdated, [this](const Notification&) { applyBackground(); }));
+    if (c.appearance)
+        appearanceToken = c.appearance->addObserver([this] {
+            applyHighlightColor();
+            update();
+        });
     applyBackground();
 }
 
 QtReticleView::~QtReticleView() {
     for (auto token : observerTokens)
         c.notificationCenter.removeObserver(token);
+    if (c.appearance)
+        c.appearance->removeObserver(appearanceToken);
     if (flashWorkItem)
         flashWorkItem->cancel();
 }
@@ -110,6 +118,12 @@ void QtReticleView::hideHighlight(Directional position) {
 }
 
 void QtReticleView::pulseHighlight() {
+    if (std::none_of(slotWidgets.begin(), slotWidgets.end(),
+                     [](const ReticleSlotWidget* w) { return w->isHighlightVisible(); }))
+        return;
+    // The colour the flash returns to is chosen when it ends: the one the appearance and the
+    // backing call for then. Overlapping flashes therefore never leave the highlight blue, and
+    // an appearance change during a flash is not undone by it.
     if (flashWorkItem)
         flashWorkItem->cancel();
     flashing = true;
@@ -177,6 +191,11 @@ void QtReticleView::viewDidAppear(Rect frame) {
         delegate->windowAppeared(frame);
 }
 
+void QtReticleView::viewWillDisappear() {
+    // After the close has been handled: the rebuild reads every icon and tag afresh.
+    c.mainQueue.post([this] { c.icons.rebuildIcons(c.model.mainSpec(), isDark()); });
+}
+
 QIcon QtReticleView::lastAppIcon() const {
     const auto& app = c.frontmostAppDetection.lastApp(c.defaults.lastFrontAppCanBeZentrivo.value());
     if (!app)
@@ -193,10 +212,8 @@ void QtReticleView::reloadSlotImages() {
         if (action) {
             switch (action->type) {
             case ActionType::app:
-                icon = c.icons.appIcon(action->stringValue);
-                break;
             case ActionType::file:
-                icon = c.icons.fileIcon(action->stringValue);
+                icon = c.icons.icon(*action, isDark());
                 break;
             case ActionType::lastApp:
                 lastAppSlots.push_back(d);
@@ -212,6 +229,12 @@ void QtReticleView::reloadSlotImages() {
             widget.setHighlightVisible(false);
         containers.setHasImage(d, widget.hasImage());
     }
+    applySlotStyling();
+}
+
+void QtReticleView::applySlotStyling() {
+    for (auto* widget : slotWidgets)
+        widget->setEmptyBackdrop(!backingVisible && !widget->hasImage());
 }
 
 void QtReticleView::updateLaunchedViews() {
@@ -234,6 +257,9 @@ void QtReticleView::updateLaunchedViews() {
                     break;
                 case ActionType::file:
                     // A desktop entry in a file slot is an application in its own right.
+                    if (QFileInfo(QString::fromStdString(action->stringValue)).suffix() !=
+                        QLatin1String("desktop"))
+                        break;
                     for (const auto& app : running)
                         show = show || (app.bundlePath && *app.bundlePath == action->stringValue);
                     break;
@@ -247,35 +273,38 @@ void QtReticleView::updateLaunchedViews() {
                 }
             }
         }
+        slotWidget(d).setLaunchedColor(slotDecorations::launchedMarkColor(isDark()));
         slotWidget(d).setLaunchedVisible(show);
     }
 }
 
 void QtReticleView::applyBackground() {
     backingVisible = c.defaults.background.value() == OptionalBool::userEnabled;
+    applySlotStyling();
     applyHighlightColor();
     update();
 }
 
 bool QtReticleView::isDark() const {
+    switch (c.appearance ? c.appearance->colorScheme() : ColorScheme::noPreference) {
+    case ColorScheme::dark:
+        return true;
+    case ColorScheme::light:
+        return false;
+    case ColorScheme::noPreference:
+        break;
+    }
     return palette().color(QPalette::Window).lightness() < 128;
 }
 
-QColor QtReticleView::highlightColorFor(bool dark, bool background) {
-    if (dark)
-        return background ? QColor::fromRgbF(1, 1, 1, 0.25f)
-                          : QColor::fromRgbF(0.8f, 0.8f, 0.8f, 0.8f);
-    return background ? QColor::fromRgbF(0, 0, 0, 0.2f) : QColor::fromRgbF(0.7f, 0.7f, 0.7f, 0.9f);
-}
-
-QColor QtReticleView::flashColor() {
-    return QColor::fromRgbF(0.0f, 0.478f, 1.0f, 0.8f);
-}
-
 void QtReticleView::applyHighlightColor() {
-    const QColor color = flashing ? flashColor() : highlightColorFor(isDark(), backingVisible);
-    for (auto* widget : slotWidgets)
+    const bool dark = isDark();
+    const QColor color = flashing ? slotDecorations::flashColor(dark)
+                                  : slotDecorations::highlightColor(dark, backingVisible);
+    for (auto* widget : slotWidgets) {
         widget->setHighlightColor(color);
+        widget->setLaunchedColor(slotDecorations::launchedMarkColor(dark));
+    }
 }
 
 void QtReticleView::paintEvent(QPaintEvent*) {
@@ -283,16 +312,16 @@ void QtReticleView::paintEvent(QPaintEvent*) {
         return;
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
-    QColor backing = palette().color(QPalette::Window);
-    backing.setAlphaF(0.85f);
     painter.setPen(Qt::NoPen);
-    painter.setBrush(backing);
+    painter.setBrush(slotDecorations::backingColor(isDark()));
     painter.drawRoundedRect(QRectF(rect()), 12.0, 12.0);
 }
 
 void QtReticleView::changeEvent(QEvent* event) {
-    if (event->type() == QEvent::PaletteChange || event->type() == QEvent::StyleChange)
+    if (event->type() == QEvent::PaletteChange || event->type() == QEvent::StyleChange) {
         applyHighlightColor();
+        update();
+    }
     QWidget::changeEvent(event);
 }
 

@@ -2,6 +2,7 @@
 
 #include "app/core/NotificationCenter.h"
 #include "app/model/Action.h"
+#include "app/reticle/Appearance.h"
 #include "app/reticle/ReticleView.h"
 #include "app/reticle/SlotContainers.h"
 
@@ -38,6 +39,8 @@ public:
         const FrontmostAppDetection& frontmostAppDetection;
         ArrowKeys& arrowKeys;
         SlotIcons& icons;
+        /// The desktop's colour-scheme preference; without one the palette decides.
+        Appearance* appearance = nullptr;
     };
 
     /// Slot edge, gap between slots and the panel's inset, in pixels.
@@ -66,6 +69,10 @@ public:
     void viewWillAppear();
     /// Once the window is on screen with `frame` (screen coordinates).
     void viewDidAppear(Rect frame);
+    /// As the window closes: the slot images are rebuilt for the current appearance, soon after.
+    void viewWillDisappear();
+    /// Whether the panel draws for a dark appearance.
+    bool isDark() const;
 
     /// Icons and image flags of every slot for the panel that is showing.
     void reloadSlotImages();
@@ -78,11 +85,6 @@ public:
     bool isBackingVisible() const noexcept { return backingVisible; }
     bool isShowingFar() const noexcept { return showingFar; }
 
-    /// The highlight colour for a dark or light appearance, with or without the backing.
-    static QColor highlightColorFor(bool dark, bool background);
-    /// The colour of a highlight flash.
-    static QColor flashColor();
-
 protected:
     void paintEvent(QPaintEvent* event) override;
     void changeEvent(QEvent* event) override;
@@ -91,8 +93,8 @@ private:
     ReticleSlotWidget& slotWidget(Directional position) const;
     std::optional<Action> slotAction(Directional position) const;
     QIcon lastAppIcon() const;
-    bool isDark() const;
     void applyHighlightColor();
+    void applySlotStyling();
 
     Collaborators c;
     std::array<ReticleSlotWidget*, 9> slotWidgets{};
@@ -104,6 +106,7 @@ private:
     std::vector<Directional> lastAppSlots;
     std::shared_ptr<WorkItem> flashWorkItem;
     std::vector<NotificationCenter::Token> observerTokens;
+    Appearance::Token appearanceToken = 0;
 };
 
 } // namespace zentrivo

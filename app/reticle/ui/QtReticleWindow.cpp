@@ -91,6 +91,7 @@ void QtReticleWindow::showWindow() {
 void QtReticleWindow::close() {
     if (!window->isVisible() || closeWorkItem)
         return;
+    c.view.viewWillDisappear();
     if (c.defaults.arrowKeysDisplays.value() != OptionalBool::userEnabled)
         c.arrowKeys.unregisterAll();
     if (c.defaults.reticleFade.value() == OptionalBool::userDisabled) {

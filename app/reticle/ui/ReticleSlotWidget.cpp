@@ -1,5 +1,7 @@
 #include "ReticleSlotWidget.h"
 
+#include "SlotDecorations.h"
+
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -38,23 +40,43 @@ void ReticleSlotWidget::setLaunchedVisible(bool visible) {
     update();
 }
 
+void ReticleSlotWidget::setLaunchedColor(const QColor& color) {
+    if (launchedColor == color)
+        return;
+    launchedColor = color;
+    if (launchedVisible)
+        update();
+}
+
+void ReticleSlotWidget::setEmptyBackdrop(bool shown) {
+    if (emptyBackdrop == shown)
+        return;
+    emptyBackdrop = shown;
+    update();
+}
+
 void ReticleSlotWidget::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
+    if (emptyBackdrop && !highlightVisible) {
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(slotDecorations::emptySlotColor());
+        painter.drawRoundedRect(QRectF(rect()), slotDecorations::highlightRadius,
+                                slotDecorations::highlightRadius);
+    }
     if (highlightVisible) {
         painter.setPen(Qt::NoPen);
         painter.setBrush(highlight);
-        painter.drawRoundedRect(QRectF(rect()), 5.0, 5.0);
+        painter.drawRoundedRect(QRectF(rect()), slotDecorations::highlightRadius,
+                                slotDecorations::highlightRadius);
     }
     if (!slotIcon.isNull()) {
         const QRect target((width() - iconSize) / 2, (height() - iconSize) / 2, iconSize, iconSize);
         slotIcon.paint(&painter, target, Qt::AlignCenter);
     }
     if (launchedVisible) {
-        // A 10-pixel line centred one pixel above the bottom edge.
-        QColor mark = palette().color(QPalette::WindowText);
-        mark.setAlphaF(0.7f * mark.alphaF());
-        painter.setPen(QPen(mark, 1.0));
+        // A 10-pixel line one pixel above the bottom edge.
+        painter.setPen(QPen(launchedColor, 1.0));
         const double midX = width() / 2.0;
         const double y = height() - 1.5;
         painter.drawLine(QPointF(midX - 5, y), QPointF(midX + 5, y));

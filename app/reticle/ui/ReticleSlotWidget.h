@@ -29,12 +29,18 @@ public:
 
     void setLaunchedVisible(bool visible);
     bool isLaunchedVisible() const noexcept { return launchedVisible; }
+    void setLaunchedColor(const QColor& color);
+
+    /// An empty slot without the panel's backing is painted all but invisibly, so it still
+    /// takes drops and the hover.
+    void setEmptyBackdrop(bool shown);
+    bool hasEmptyBackdrop() const noexcept { return emptyBackdrop; }
 
     /// Called on a click (press and release inside the slot).
     void setClickHandler(std::function<void()> handler) { onClick = std::move(handler); }
 
     /// The icon's edge length inside the slot, in pixels.
-    static constexpr int iconSize = 64;
+    static constexpr int iconSize = 70;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -47,6 +53,8 @@ private:
     QColor highlight;
     bool highlightVisible = false;
     bool launchedVisible = false;
+    QColor launchedColor = Qt::black;
+    bool emptyBackdrop = false;
     bool pressed = false;
     std::function<void()> onClick;
 };
