@@ -47,9 +47,17 @@ protected:
     }
 
     QtReticleView& makeView() {
-        view = std::make_unique<QtReticleView>(
-            QtReticleView::Collaborators{defaults, model, notifications, queue, workspace,
-                                         frontmost, arrowKeys, icons, &appearance});
+        view = std::make_unique<QtReticleView>(QtReticleView::Collaborators{
+            .defaults = defaults,
+            .model = model,
+            .notificationCenter = notifications,
+            .mainQueue = queue,
+            .workspace = workspace,
+            .frontmostAppDetection = frontmost,
+            .arrowKeys = arrowKeys,
+            .icons = icons,
+            .appearance = &appearance,
+        });
         view->setDelegate(&delegate);
         return *view;
     }
