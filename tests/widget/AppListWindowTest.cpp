@@ -1,0 +1,111 @@
+#include "PreferencesRig.h"
+
+#include "app/shell/ui/AppListWindow.h"
+
+#include <QDragEnterEvent>
+#include <QKeyEvent>
+#include <QMimeData>
+#include <QUrl>
+#include <gtest/gtest.h>
+
+namespace zentrivo {
+namespace {
+
+using test::PreferencesRig;
+
+class AppListWindowTest : public ::testing::Test {
+protected:
+    AppListWindowTest() {
+        rig.addInstalled("two words", "Two Words");
+        rig.build();
+        window = std::make_unique<AppListWindow>(AppListWindow::Collaborators{
+            rig.installedApps, *rig.icons,
+            [this](const std::string& id) { opened.push_back(id); }});
+        window->show();
+    }
+
+    QModelIndex row(const char* name) {
+        auto& model = window->model();
+        for (int i = 0; i < model.rowCount(); ++i)
+            if (model.data(model.index(i), Qt::DisplayRole).toString() == name)
+                return model.index(i);
+        throw std::runtime_error(std::string("no row ") + name);
+    }
+
+    bool press(int key, Qt::KeyboardModifiers modifiers, const QString& text) {
+        QKeyEvent event(QEvent::KeyPress, key, modifiers, text);
+        QCoreApplication::sendEvent(&window->appListOutlineView(), &event);
+        return event.isAccepted();
+    }
+
+    PreferencesRig rig;
+    std::unique_ptr<AppListWindow> window;
+    std::vector<std::string> opened;
+};
+
+TEST_F(AppListWindowTest, RowsDragAsTheFileUrlOfTheirDesktopEntry) {
+    auto& model = window->model();
+    std::vector<std::string> names;
+    for (int i = 0; i < model.rowCount(); ++i)
+        names.push_back(model.data(model.index(i), Qt::DisplayRole).toString().toStdString());
+    EXPECT_EQ(names, (std::vector<std::string>{"Alpha", "Beta", "Two Words"}));
+    EXPECT_EQ(model.data(model.index(0), Qt::SizeHintRole).toSize().height(), 30);
+    EXPECT_EQ(window->appListOutlineView().iconSize(), QSize(25, 25));
+    EXPECT_FALSE(model.data(model.index(0), Qt::DecorationRole).value<QIcon>().isNull());
+
+    std::unique_ptr<QMimeData> data(model.mimeData({row("Two Words")}));
+    ASSERT_NE(data, nullptr);
+    EXPECT_EQ(data->formats(), QStringList{"text/uri-list"});
+    const QString url = "file://" + rig.dir.path() + "/two%20words.desktop";
+    EXPECT_EQ(data->urls(), QList<QUrl>{QUrl(url)});
+    EXPECT_EQ(data->data("text/uri-list").trimmed(), url.toUtf8());
+
+    // The drag lands on a slot button, which takes the application.
+    SlotConfigButton button(rig.buttonCollaborators(), 2);
+    std::optional<std::string> taken;
+    button.selectionComplete = [&](int, std::optional<std::string> value, ActionType) {
+        taken = value;
+    };
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, data.get(), Qt::LeftButton,
+                          Qt::NoModifier);
+    QCoreApplication::sendEvent(&button, &enter);
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&button, &drop);
+    EXPECT_TRUE(drop.isAccepted());
+    EXPECT_EQ(taken, "two words");
+}
+
+TEST_F(AppListWindowTest, ReturnAndDoubleClickOpenTheSelectedApplication) {
+    // Nothing selected: nothing opens.
+    window->openSelectedApp();
+    EXPECT_FALSE(press(Qt::Key_Return, Qt::NoModifier, "\r") && !opened.empty());
+    EXPECT_TRUE(opened.empty());
+
+    window->appListOutlineView().setCurrentIndex(row("Beta"));
+    struct Key {
+        const char* name;
+        int key;
+        Qt::KeyboardModifiers modifiers;
+        QString text;
+        bool opens;
+    };
+    const Key keys[] = {
+        {"Return", Qt::Key_Return, Qt::NoModifier, "\r", true},
+        {"Shift+Return", Qt::Key_Return, Qt::ShiftModifier, "\r", true},
+        {"Return typing nothing", Qt::Key_Return, Qt::ControlModifier, "", false},
+        {"keypad Enter", Qt::Key_Enter, Qt::KeypadModifier, "\r", false},
+        {"a letter", Qt::Key_B, Qt::NoModifier, "b", false},
+    };
+    for (const Key& key : keys) {
+        SCOPED_TRACE(key.name);
+        opened.clear();
+        press(key.key, key.modifiers, key.text);
+        EXPECT_EQ(opened, key.opens ? std::vector<std::string>{"beta"} : std::vector<std::string>{});
+    }
+    opened.clear();
+    Q_EMIT window->appListOutlineView().doubleClicked(row("Alpha"));
+    EXPECT_EQ(opened, std::vector<std::string>{"beta"}) << "the selected row opens";
+}
+
+} // namespace
+} // namespace zentrivo

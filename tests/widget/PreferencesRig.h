@@ -1,0 +1,144 @@
+#pragma once
+
+// Everything the preferences window and its slot buttons work with, over fakes: a defaults
+// database the test arranges before the settings are read, installed applications in a fake
+// catalog (desktop entries that exist as files in a temporary folder), a desktop that knows them,
+// and the real bookmark manager over a file identity lookup that finds every absolute path.
+#include "app/apps/BookmarkManager.h"
+#include "app/apps/InstalledApps.h"
+#include "app/core/Notifications.h"
+#include "app/model/ReticleSpecModel.h"
+#include "app/reticle/ui/SlotIcons.h"
+#include "app/settings/Defaults.h"
+#include "app/shell/ui/PreferencesWindow.h"
+#include "app/shell/ui/SlotConfigButton.h"
+#include "tests/fakes/FakeApplicationCatalog.h"
+#include "tests/fakes/FakeArrowKeys.h"
+#include "tests/fakes/FakeDefaultsDatabase.h"
+#include "tests/fakes/FakeMainQueue.h"
+#include "tests/fakes/FakeSystemInfo.h"
+#include "tests/fakes/FakeWorkspace.h"
+#include "tests/fakes/FreedesktopTestProfile.h"
+#include "tests/fakes/RecordingLog.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QTemporaryDir>
+#include <fstream>
+#include <memory>
+
+namespace zentrivo::test {
+
+struct AnyFileIdentities final : FileIdentities {
+    std::optional<FileIdentity> identity(const std::filesystem::path& path) const override {
+        if (!path.is_absolute())
+            return std::nullopt;
+        return FileIdentity{1, std::hash<std::string>{}(path.string())};
+    }
+};
+
+class PreferencesRig {
+public:
+    PreferencesRig() {
+        catalog.folders = {dir.path().toStdString()};
+        for (const auto& [id, name] : {std::pair{"beta", "Beta"}, {"alpha", "Alpha"}})
+            addInstalled(id, name);
+    }
+
+    /// A desktop entry file `id` that the desktop knows; listed as installed unless `listed` is
+    /// false (an application the list leaves out, such as a NoDisplay one).
+    std::string addInstalled(const std::string& id, const std::string& name, bool listed = true) {
+        const std::string path = dir.filePath(QString::fromStdString(id) + ".desktop").toStdString();
+        std::ofstream(path) << "[Desktop Entry]\nType=Application\nName=" << name << "\nExec=true\n";
+        workspace.installed[id] = path;
+        workspace.names[id] = name;
+        if (listed)
+            catalog.contents[catalog.folders.front()].push_back({InstalledApp{name, id, path}});
+        return path;
+    }
+
+    /// Reads the settings and scans the applications; arrange `db` before.
+    void build() {
+        defaults = std::make_unique<Defaults>(db);
+        wakeDefaults = std::make_unique<WakeDefaults>(db);
+        model = std::make_unique<ReticleSpecModel>(*defaults, profile);
+        icons = std::make_unique<SlotIcons>(SlotIcons::Collaborators{workspace, *defaults, log});
+        bookmarks = std::make_unique<BookmarkManager>(
+            BookmarkManager::Collaborators{*defaults, queue, files, log});
+        installedApps.refresh();
+        queue.runUntilIdle();
+        for (const char* name :
+             {notifications::appsUpdated, notifications::backgroundUpdated,
+              notifications::arrowDisplaysToggled, notifications::gestureSelected})
+            notificationCenter.addObserver(name, [this](const Notification& n) {
+                posted.push_back(n.name);
+            });
+    }
+
+    SlotConfigButton::Collaborators buttonCollaborators() {
+        return {installedApps, workspace, *icons, *bookmarks, profile};
+    }
+
+    PreferencesWindow& window() {
+        if (!defaults)
+            build();
+        preferences = std::make_unique<PreferencesWindow>(PreferencesWindow::Collaborators{
+            *defaults, *wakeDefaults, *model, notificationCenter, installedApps, arrowKeys,
+            workspace, *icons, *bookmarks, profile, [this] { calls.push_back("showAppList"); },
+            [this] { calls.push_back("updateWakeObserver"); },
+            [this](bool on) {
+                // What the setting held when the login item was changed.
+                calls.push_back(std::string("applyLaunchOnLogin ") + (on ? "1" : "0") +
+                                " stored " + (defaults->launchOnLogin.value() ? "1" : "0"));
+            },
+            [this] { calls.push_back("applyStatusItemVisibility"); }});
+        return *preferences;
+    }
+
+    template <typename T> T& find(const char* name) {
+        auto* widget = preferences->findChild<T*>(QString::fromLatin1(name));
+        if (!widget)
+            throw std::runtime_error(std::string("no widget ") + name);
+        return *widget;
+    }
+
+    /// The message box a refused choice opened, or null; closes it.
+    static bool takeRefusal() {
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            auto* box = qobject_cast<QMessageBox*>(widget);
+            if (box && box->objectName() == "unstorableChoiceMessage" && box->isVisible()) {
+                box->close();
+                return true;
+            }
+        }
+        return false;
+    }
+
+    const PropertyValue* stored(const std::string& key) const {
+        const auto it = db.values.find(key);
+        return it == db.values.end() ? nullptr : &it->second;
+    }
+
+    QTemporaryDir dir;
+    FakeDefaultsDatabase db;
+    FreedesktopTestProfile profile;
+    FakeMainQueue queue;
+    FakeApplicationCatalog catalog;
+    FakeSystemInfo systemInfo;
+    FakeWorkspace workspace;
+    FakeArrowKeys arrowKeys;
+    AnyFileIdentities files;
+    RecordingLog log;
+    NotificationCenter notificationCenter;
+    InstalledApps installedApps{catalog, queue, profile, systemInfo};
+    std::unique_ptr<SlotIcons> icons;
+    std::unique_ptr<Defaults> defaults;
+    std::unique_ptr<WakeDefaults> wakeDefaults;
+    std::unique_ptr<ReticleSpecModel> model;
+    std::unique_ptr<BookmarkManager> bookmarks;
+    std::unique_ptr<PreferencesWindow> preferences;
+    std::vector<std::string> posted;
+    std::vector<std::string> calls;
+};
+
+} // namespace zentrivo::test
