@@ -54,6 +54,9 @@ private:
     using Client = zentrivo::platform::DBusShellClient;
     Client& client() {
         if (!bus) {
+            // Qt serves only as the bus transport here: its own warnings (Qt D-Bus warns about
+            // its types while a connection is torn down) are not the user's business.
+            qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
             // Qt D-Bus wants an application object; made after the command line was read.
             application = std::make_unique<QCoreApplication>(argc, argv);
             bus = std::make_unique<Client>(QDBusConnection::connectToBus(

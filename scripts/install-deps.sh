@@ -16,6 +16,7 @@ packages=(
   adwaita-icon-theme hicolor-icon-theme procps
   openbox  # an EWMH window manager for the running-application tests
   trayer  # a system tray on Xvfb, for the tray icon's end-to-end test and benchmark
+  xdg-utils  # xdg-open, which the command-URL test opens zentrivo: URLs with
 )
 
 missing=()

@@ -1,0 +1,103 @@
+#include "ZentrivoE2eSession.h"
+
+namespace zentrivo::e2e {
+namespace {
+
+/// Zentrivo as a user who has run it before set it up: Super+Alt or three fingers, app-r right,
+/// app-l left;
+/// command URLs reach `zentrivo` through its own desktop entry, found on PATH.
+class ShellE2eTest : public ZentrivoE2eTest {
+protected:
+    void SetUp() override {
+        ZentrivoE2eTest::SetUp();
+        for (const char* id : {"app-r", "app-l", "app-new"})
+            addApp(id);
+        write("mainReticleSpec", "-string",
+              "{\"id\":0," + slot("r", "app-r") + "," + slot("l", "app-l") + "}");
+        write("lastVersion", "-string", "1");
+        write("reticleFlags", "-int", "1572864");
+        // A shown reticle follows the cursor like the trackpad gesture's, which must be set up
+        // (no touchpad is needed for that).
+        write("restToOneTouches", "-int", "3");
+        fs::copy_file(ZENTRIVO_E2E_DESKTOP_ENTRY,
+                      applications() / "com.tovelane.ZentrivoPro.desktop");
+        std::ofstream(root / "XDG_CONFIG_HOME" / "mimeapps.list")
+            << "[Default Applications]\nx-scheme-handler/zentrivo=com.tovelane.ZentrivoPro.desktop\n";
+        for (auto& entry : env)
+            if (entry.starts_with("PATH="))
+                entry = "PATH=" + fs::path(ZENTRIVO_E2E_ZENTRIVO).parent_path().string() + ":" +
+                        entry.substr(5);
+    }
+
+    bool reticleVisible() { return xdotool("search --onlyvisible" + reticle).status == 0; }
+};
+
+TEST_F(ShellE2eTest, ShowAndCloseByCommandOrUrlRunTheSlotOnlyWhenAsked) {
+    start();
+    const std::string ctl = ZENTRIVO_E2E_CTL;
+    // how it opens, the move, how it closes, and the app that runs
+    const std::tuple<std::string, std::string, std::string, const char*> rows[] = {
+        {ctl + " show", "100 0", ctl + " close --no-execute", nullptr},
+        {ctl + " show", "100 0", ctl + " close", "app-r"},
+        {"xdg-open zentrivo://show", "-100 0", "xdg-open 'zentrivo://close?executing=false'",
+         nullptr},
+        {"xdg-open zentrivo://show", "-100 0", "xdg-open zentrivo://close", "app-l"},
+        // A URL with a path is no command: the reticle stays up, the next close runs the slot.
+        {ctl + " show", "100 0", "xdg-open zentrivo://close/x; " + ctl + " close", "app-r"},
+    };
+    for (const auto& [open, move, close, app] : rows) {
+        SCOPED_TRACE(open + " / " + close);
+        ASSERT_EQ(xdotool("mousemove 640 400").status, 0);
+        const Completed opened = run({"sh", "-c", open});
+        ASSERT_EQ(opened.status, 0) << opened.output;
+        ASSERT_EQ(xdotool("search --sync --onlyvisible" + reticle + " mousemove_relative --sync -- " +
+                          move)
+                      .status,
+                  0);
+        const Completed closed = run({"sh", "-c", close});
+        ASSERT_EQ(closed.status, 0) << closed.output;
+        ASSERT_TRUE(waitGone(20s));
+        expectRan(app);
+    }
+
+    // With an appear distance the reticle waits for the cursor to travel it.
+    ASSERT_EQ(xdotool("mousemove 640 400").status, 0);
+    ASSERT_EQ(run({ctl, "show", "--appear-dist", "60"}).status, 0);
+    ASSERT_EQ(xdotool("mousemove_relative --sync -- 30 0").status, 0);
+    EXPECT_FALSE(reticleVisible());
+    ASSERT_EQ(xdotool("mousemove_relative --sync -- 50 0").status, 0);
+    EXPECT_TRUE(poll([&] { return reticleVisible(); }));
+    ASSERT_EQ(run({ctl, "close"}).status, 0);
+    ASSERT_TRUE(waitGone(20s));
+    expectRan("app-r");
+
+    ASSERT_EQ(zentrivo->stop(SIGTERM, 20s), 0);
+    const Completed notRunning = run({ctl, "show"});
+    EXPECT_EQ(notRunning.status, 1);
+    EXPECT_EQ(notRunning.output, "zentrivoctl: Zentrivo is not running\n");
+    zentrivo.reset();
+}
+
+TEST_F(ShellE2eTest, ASecondStartReopensAndAChangedPanelTakesEffectAtOnce) {
+    start();
+    EXPECT_FALSE(xdotool("search --onlyvisible --name '^Zentrivo Preferences$'").status == 0);
+    const Completed second = run({ZENTRIVO_E2E_ZENTRIVO});
+    EXPECT_EQ(second.status, 0) << second.output;
+    EXPECT_TRUE(
+        poll([&] { return xdotool("search --onlyvisible --name '^Zentrivo Preferences$'").status == 0; }));
+
+    write("mainReticleSpec", "-string", "{\"id\":0," + slot("r", "app-new") + "}");
+    ASSERT_TRUE(waitUntil(
+        [&] { return zentrivo->log().find("settings changed: mainReticleSpec") != std::string::npos; },
+        20s));
+    ASSERT_EQ(xdotool("mousemove 640 400 keydown Super_L Alt_L search --sync --onlyvisible" +
+                      reticle + " mousemove_relative --sync -- 100 0")
+                  .status,
+              0);
+    ASSERT_EQ(xdotool("keyup Alt_L Super_L").status, 0);
+    ASSERT_TRUE(waitGone(20s));
+    expectRan("app-new");
+}
+
+} // namespace
+} // namespace zentrivo::e2e
