@@ -103,7 +103,7 @@ TEST_F(ReticleViewTest, OnlySlotsWithAnImageHighlightAndHitTestOnTheRealLayout) 
         {Directional::l, true},   // no icon in the entry: the built-in initials glyph
         {Directional::t, false},  // not installed
         {Directional::b, false},  // a running-app slot has no picture of its own
-        {Directional::tl, true},  // a folder: its content-type icon or the glyph
+        {Directional::tl, true},  // a folder: the theme's folder icon or the style's
         {Directional::br, false}, // empty
     };
     for (const auto& [position, hasImage] : slots) {

@@ -113,8 +113,8 @@ TEST_F(SlotIconsTest, InitialsAreDrawnInTheAppearancesBlueCentredBelowTheMiddleO
                 solid += image.pixelColor(x, y) == color;
         EXPECT_GT(solid, 40) << "the glyphs' stems are the label colour";
         // Centred horizontally; the text's centre 70 / 2.1 = 33.3 above the bottom edge.
-        EXPECT_NEAR((ink.left() + ink.right() + 1) / 2.0, 35.0, 1.5);
-        EXPECT_NEAR((ink.top() + ink.bottom() + 1) / 2.0, 70 - 33.3, 2.0);
+        EXPECT_NEAR((ink.left() + ink.right() + 1) / 2.0, 35.0, 1.0);
+        EXPECT_NEAR((ink.top() + ink.bottom() + 1) / 2.0, 70 - 33.3, 1.0);
         EXPECT_GE(ink.height(), 17) << "size 26";
         EXPECT_LE(ink.height(), 22);
     }

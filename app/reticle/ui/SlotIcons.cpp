@@ -6,6 +6,7 @@
 #include "app/model/ReticleSpec.h"
 #include "app/settings/Defaults.h"
 
+#include <QApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QFont>
@@ -14,6 +15,7 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QRegularExpression>
+#include <QStyle>
 #include <QTextStream>
 #include <functional>
 #include <vector>
@@ -211,7 +213,7 @@ SlotIcons::BaseIcon SlotIcons::baseIcon(const std::string& path) const {
                 return {icon, false};
         QIcon folder = QIcon::fromTheme(QStringLiteral("folder"));
         if (folder.isNull())
-            folder = initialsGlyph(info.fileName());
+            folder = QApplication::style()->standardIcon(QStyle::SP_DirIcon);
         return {folder, true};
     }
     if (info.suffix() == QLatin1String("desktop")) {
@@ -227,7 +229,8 @@ SlotIcons::BaseIcon SlotIcons::baseIcon(const std::string& path) const {
         if (!icon.isNull())
             return {icon, false};
     }
-    return {initialsGlyph(info.fileName()), false};
+    // The style's own picture: every Qt style has one, so a file slot never goes blank.
+    return {QApplication::style()->standardIcon(QStyle::SP_FileIcon), false};
 }
 
 QIcon SlotIcons::fileIcon(const std::string& path, bool dark) const {
