@@ -38,8 +38,8 @@ RelaunchRequest relaunchRequest(const std::vector<std::string>& arguments) {
     std::string_view text = *(at + 1);
     if (text.front() == '+')
         text.remove_prefix(1);
-    if (text.empty() || text.front() == '+')
-        return request;
+    if (text.empty())
+        return request; // "+" alone; a second sign is left to the number reader to refuse
     std::int64_t value = 0;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
     if (error == std::errc() && end == text.data() + text.size())

@@ -32,6 +32,9 @@ void CloudImport::changesDetected(std::vector<std::string> changedKeys) {
 }
 
 void CloudImport::importChanges(const std::vector<std::string>& changedKeys) {
+    // `zentrivoctl cloud export` records the time of the record it writes, so that this machine
+    // neither asks about nor imports its own record.
+    c.defaults.lastCloudSync.reload();
     for (const auto& key : changedKeys) {
         if (key != configKey)
             continue;

@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <limits.h>
@@ -31,14 +30,6 @@ InotifyCloudStore::~InotifyCloudStore() {
     context.reset();
     if (fd >= 0)
         ::close(fd);
-}
-
-std::optional<std::filesystem::path> InotifyCloudStore::defaultFolder() {
-    if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg && xdg[0] == '/')
-        return std::filesystem::path(xdg) / "zentrivo" / "cloud";
-    if (const char* home = std::getenv("HOME"); home && home[0] == '/')
-        return std::filesystem::path(home) / ".local" / "share" / "zentrivo" / "cloud";
-    return std::nullopt;
 }
 
 std::optional<std::string> InotifyCloudStore::string(std::string_view key) const {
@@ -105,6 +96,15 @@ void InotifyCloudStore::readEvents() {
                           " was removed; configuration changes go unnoticed until restart");
                 notifier->setEnabled(false);
                 break;
+            }
+            if (event->mask & IN_Q_OVERFLOW) {
+                // Events were lost: whatever is there now may have changed.
+                std::error_code error;
+                for (const auto& entry : std::filesystem::directory_iterator(root, error))
+                    if (const std::string name = entry.path().filename().string();
+                        isKey(name) && std::ranges::find(changed, name) == changed.end())
+                        changed.push_back(name);
+                continue;
             }
             if (event->len == 0)
                 continue;

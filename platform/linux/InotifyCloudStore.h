@@ -21,10 +21,6 @@ public:
     InotifyCloudStore(std::filesystem::path folder, Log& log);
     ~InotifyCloudStore() override;
 
-    /// `$XDG_DATA_HOME/zentrivo/cloud`, or `~/.local/share/zentrivo/cloud`; none without either
-    /// variable.
-    static std::optional<std::filesystem::path> defaultFolder();
-
     std::optional<std::string> string(std::string_view key) const override;
     /// Creates the folder when missing. Without inotify one log line says that changes go
     /// unnoticed; a value present now is still reported once.

@@ -6,7 +6,6 @@
 #include "tests/fakes/FakeSystemInfo.h"
 #include "tests/fakes/RecordingLog.h"
 
-#include <cmath>
 #include <gtest/gtest.h>
 #include <limits>
 
@@ -14,22 +13,22 @@ namespace zentrivo {
 namespace {
 
 using namespace std::chrono_literals;
-using Calls = std::vector<std::string>;
-using test::FakeDistributedNotifications;
+using Texts = std::vector<std::string>;
 
 constexpr const char* mainId = "com.tovelane.ZentrivoPro";
+constexpr const char* pong = "com.tovelane.ZentrivoPro.pong";
 
 struct LoginRig {
     test::FakeLoginItems items;
     test::FakeSystemInfo system;
     test::FakeMainQueue queue;
-    FakeDistributedNotifications notifications;
+    test::FakeDistributedNotifications notifications;
     test::FakeRunningPrograms running;
     test::RecordingLog log;
     LaunchOnLogin login{{items, system, queue, notifications, running, log}};
 
-    std::vector<std::string> messages(LogLevel level) const {
-        std::vector<std::string> out;
+    Texts logged(LogLevel level) const {
+        Texts out;
         for (const auto& line : log.lines)
             if (line.level == level)
                 out.push_back(line.message);
@@ -40,21 +39,23 @@ struct LoginRig {
 TEST(LaunchOnLogin, CurrentSystemsRegisterTheMainProgramOnlyWhenTheStateDiffers) {
     struct Row {
         const char* name;
-        bool enabled;
-        bool desired;
+        bool enabled, desired, viaSetEnabled;
         std::optional<std::string> registerError, unregisterError;
-        Calls calls;
-        std::vector<std::string> logged;
+        Texts calls, logged;
     };
     const Row rows[] = {
-        {"off, wanted on", false, true, {}, {}, {"register"}, {}},
-        {"on, wanted on: nothing", true, true, {}, {}, {}, {}},
-        {"on, wanted off", true, false, {}, {}, {"unregister"}, {}},
-        {"off, wanted off: nothing", false, false, {}, {}, {}, {}},
-        {"registering fails", false, true, "Read-only file system", {}, {"register"},
+        {"off, wanted on", false, true, false, {}, {}, {"register"}, {}},
+        {"on, wanted on: nothing", true, true, false, {}, {}, {}, {}},
+        {"on, wanted off", true, false, false, {}, {}, {"unregister"}, {}},
+        {"off, wanted off: nothing", false, false, false, {}, {}, {}, {}},
+        {"registering fails", false, true, false, "Read-only file system", {}, {"register"},
          {"Failed to enable launch at login: Read-only file system"}},
-        {"unregistering fails", true, false, {}, "Permission denied", {"unregister"},
+        {"unregistering fails", true, false, false, {}, "Permission denied", {"unregister"},
          {"Failed to disable launch at login: Permission denied"}},
+        {"enabling while enabled registers again", true, true, true, {}, {},
+         {"unregister", "register"}, {}},
+        {"... ignoring the unregister error", true, true, true, {}, "busy",
+         {"unregister", "register"}, {}},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -63,106 +64,85 @@ TEST(LaunchOnLogin, CurrentSystemsRegisterTheMainProgramOnlyWhenTheStateDiffers)
         rig.items.registerError = row.registerError;
         rig.items.unregisterError = row.unregisterError;
         rig.system.major = 13;
-        rig.login.applyLaunchOnLogin(row.desired);
+        if (row.viaSetEnabled)
+            rig.login.setEnabled(row.desired);
+        else
+            rig.login.applyLaunchOnLogin(row.desired);
         EXPECT_EQ(rig.items.calls, row.calls);
-        EXPECT_EQ(rig.messages(LogLevel::defaultLevel), row.logged);
-        EXPECT_TRUE(rig.messages(LogLevel::error).empty());
-        // Never the launcher's entry on these systems.
-        EXPECT_FALSE(rig.items.launcherEnabled);
+        EXPECT_EQ(rig.logged(LogLevel::defaultLevel), row.logged);
+        EXPECT_TRUE(rig.logged(LogLevel::error).empty());
     }
 }
 
-TEST(LaunchOnLogin, EnablingAnEnabledRegistrationRegistersItAgainIgnoringTheUnregisterError) {
-    LoginRig rig;
-    rig.items.mainEnabled = true;
-    rig.login.setEnabled(true);
-    EXPECT_EQ(rig.items.calls, (Calls{"unregister", "register"}));
-    LoginRig failing;
-    failing.items.mainEnabled = true;
-    failing.items.unregisterError = "busy";
-    failing.login.setEnabled(true);
-    EXPECT_EQ(failing.items.calls, (Calls{"unregister", "register"}));
-    EXPECT_TRUE(failing.log.lines.empty());
-}
-
 TEST(LaunchOnLogin, OlderSystemsSwitchTheLauncherOffThenAsWantedWithOneRetryAfter100ms) {
+    const std::string retry = "Unable to set launch on login to true. Retrying in 0.1s";
     struct Row {
-        const char* name;
         bool desired;
         int failures;
-        Calls callsAt0, callsAt99, callsAfter;
-        std::vector<std::string> errors;
+        Texts callsAt99ms, callsAfter, errors;
     };
     const Row rows[] = {
-        {"works at once", true, 0, {"launcher off", "launcher on"},
-         {"launcher off", "launcher on"}, {"launcher off", "launcher on"}, {}},
-        {"switch off works at once", false, 0, {"launcher off", "launcher off"},
-         {"launcher off", "launcher off"}, {"launcher off", "launcher off"}, {}},
-        {"fails once: the retry works", true, 1, {"launcher off", "launcher on"},
-         {"launcher off", "launcher on"}, {"launcher off", "launcher on", "launcher on"},
-         {"Unable to set launch on login to true. Retrying in 0.1s"}},
-        {"fails twice: no third attempt", true, 2, {"launcher off", "launcher on"},
-         {"launcher off", "launcher on"}, {"launcher off", "launcher on", "launcher on"},
-         {"Unable to set launch on login to true. Retrying in 0.1s",
-          "Still unable to set launch on login"}},
+        {true, 0, {"launcher off", "launcher on"}, {"launcher off", "launcher on"}, {}},
+        {false, 0, {"launcher off", "launcher off"}, {"launcher off", "launcher off"}, {}},
+        {true, 1, {"launcher off", "launcher on"}, {"launcher off", "launcher on", "launcher on"},
+         {retry}},
+        {true, 2, {"launcher off", "launcher on"}, {"launcher off", "launcher on", "launcher on"},
+         {retry, "Still unable to set launch on login"}},
     };
     for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
+        SCOPED_TRACE(testing::Message() << row.desired << ", failing " << row.failures);
         LoginRig rig;
         rig.system.major = 12;
         rig.items.launcherFailures = row.failures;
-        rig.items.failingValue = row.desired;
         rig.login.applyLaunchOnLogin(row.desired);
-        EXPECT_EQ(rig.items.calls, row.callsAt0);
         rig.queue.advance(99ms);
-        EXPECT_EQ(rig.items.calls, row.callsAt99);
+        EXPECT_EQ(rig.items.calls, row.callsAt99ms);
         rig.queue.advance(1ms);
         rig.queue.advance(1h);
         EXPECT_EQ(rig.items.calls, row.callsAfter);
-        EXPECT_EQ(rig.messages(LogLevel::error), row.errors);
+        EXPECT_EQ(rig.logged(LogLevel::error), row.errors);
         EXPECT_EQ(rig.items.launcherEnabled, row.desired && row.failures < 2);
+        EXPECT_FALSE(rig.items.mainEnabled);
     }
 }
 
 TEST(LaunchOnLogin, TheQuitRequestGoesOutOnlyWhileTheLauncherRuns) {
-    for (const char* running : {"", "com.tovelane.ZentrivoPro", "com.tovelane.ZentrivoProLauncher"}) {
-        SCOPED_TRACE(running);
+    for (const std::string running : {"", mainId, "com.tovelane.ZentrivoProLauncher"}) {
         LoginRig rig;
         rig.running.running.insert(running);
         rig.login.terminateLauncherIfRunning();
-        if (std::string(running) == "com.tovelane.ZentrivoProLauncher")
-            EXPECT_EQ(rig.notifications.posted,
-                      (std::vector<FakeDistributedNotifications::Posted>{
-                          {"com.tovelane.ZentrivoPro.terminateLauncher", mainId}}));
-        else
-            EXPECT_TRUE(rig.notifications.posted.empty());
+        EXPECT_EQ(rig.notifications.posted,
+                  running == "com.tovelane.ZentrivoProLauncher"
+                      ? Texts{"com.tovelane.ZentrivoPro.terminateLauncher " + std::string(mainId)}
+                      : Texts{})
+            << running;
     }
 }
 
 struct WakeRig {
     test::FakeDefaultsDatabase db;
     test::FakeWakeNotifier wakes;
-    FakeDistributedNotifications notifications;
+    test::FakeDistributedNotifications notifications;
     test::FakeProcessStarter starter;
     test::FakeSystemInfo system;
     test::FakeProcessExit exit;
     test::RecordingLog log;
-    std::unique_ptr<Defaults> defaults;
-    std::unique_ptr<WakeDefaults> wakeDefaults;
-    std::unique_ptr<RelaunchAfterWake> relaunch;
+    std::optional<Defaults> defaults;
+    std::optional<WakeDefaults> wakeDefaults;
+    std::optional<RelaunchAfterWake> relaunch;
 
     explicit WakeRig(std::int64_t touches = 3, std::int64_t autoRestart = 1,
-                     std::optional<float> delay = std::nullopt) {
+                     std::optional<float> delay = {}) {
         db.values["restToOneTouches"] = touches;
         db.values["autoRestartOnWake"] = autoRestart;
         if (delay)
             db.values["restartOnWakeDelay"] = *delay;
-        defaults = std::make_unique<Defaults>(db);
-        wakeDefaults = std::make_unique<WakeDefaults>(db);
-        relaunch = std::make_unique<RelaunchAfterWake>(
-            RelaunchAfterWake::Collaborators{*defaults, *wakeDefaults, wakes, notifications,
-                                             starter, system, exit, log},
-            "/usr/libexec/zentrivo/zentrivo-launcher");
+        defaults.emplace(db);
+        wakeDefaults.emplace(db);
+        relaunch.emplace(RelaunchAfterWake::Collaborators{*defaults, *wakeDefaults, wakes,
+                                                          notifications, starter, system, exit,
+                                                          log},
+                         "/usr/libexec/zentrivo/zentrivo-launcher");
     }
 };
 
@@ -176,16 +156,13 @@ TEST(RelaunchAfterWake, ObservesWakesOnlyWithTheTrackpadGestureAndTheUsersConsen
         WakeRig rig(touches, consent);
         rig.relaunch->updateWakeObserver();
         rig.relaunch->updateWakeObserver(); // twice: still one observer
-        EXPECT_EQ(rig.wakes.observers.size(), observing ? 1u : 0u);
         rig.wakes.wake();
         EXPECT_EQ(rig.starter.starts.size(), observing ? 1u : 0u);
+        // Switching the gesture off removes the observer again.
+        rig.defaults->restToOneTouches.set(0);
+        rig.relaunch->updateWakeObserver();
+        EXPECT_TRUE(rig.wakes.list.observers.empty());
     }
-    // Switching the gesture off removes the observer again.
-    WakeRig rig;
-    rig.relaunch->updateWakeObserver();
-    rig.defaults->restToOneTouches.set(0);
-    rig.relaunch->updateWakeObserver();
-    EXPECT_TRUE(rig.wakes.observers.empty());
 }
 
 TEST(RelaunchAfterWake, StartsTheLauncherWithTheDelayInWholeSecondsAndQuitsOnItsPong) {
@@ -193,55 +170,41 @@ TEST(RelaunchAfterWake, StartsTheLauncherWithTheDelayInWholeSecondsAndQuitsOnIts
         {2.7f, "2"},  {1.9f, "1"}, {std::nullopt, "1"}, {0.0f, "1"}, {0.5f, "0"},
         {-3.5f, "0"}, {1e30f, "86400"}, {std::numeric_limits<float>::infinity(), "1"},
     };
-    for (const auto& [delay, argument] : delays) {
-        SCOPED_TRACE(argument);
+    for (const auto& [delay, seconds] : delays) {
+        SCOPED_TRACE(seconds);
         WakeRig rig(3, 1, delay);
+        rig.notifications.deliver(pong, mainId); // no relaunch asked for: ignored
         rig.relaunch->relaunchAfterWake();
         ASSERT_EQ(rig.starter.starts.size(), 1u);
         EXPECT_EQ(rig.starter.starts[0].program, "/usr/libexec/zentrivo/zentrivo-launcher");
-        EXPECT_EQ(rig.starter.starts[0].arguments, (Calls{"relaunch", argument}));
-        EXPECT_TRUE(rig.relaunch->awaitingPong());
+        EXPECT_EQ(rig.starter.starts[0].arguments, (Texts{"relaunch", seconds}));
+        rig.notifications.deliver(pong, "com.example.Other");
         EXPECT_TRUE(rig.exit.exits.empty());
-        rig.notifications.deliver("com.tovelane.ZentrivoPro.pong", "com.example.Other");
-        EXPECT_TRUE(rig.exit.exits.empty());
-        rig.notifications.deliver("com.tovelane.ZentrivoPro.pong", mainId);
+        rig.notifications.deliver(pong, mainId);
         EXPECT_EQ(rig.exit.exits, std::vector<int>{0});
     }
-}
-
-TEST(RelaunchAfterWake, APongWithoutARelaunchOrAfterAFailedStartIsIgnored) {
-    WakeRig idle;
-    idle.relaunch->receivePong();
-    idle.notifications.deliver("com.tovelane.ZentrivoPro.pong", mainId);
-    EXPECT_TRUE(idle.exit.exits.empty());
-
     WakeRig failed;
     failed.starter.fail = true;
     failed.relaunch->relaunchAfterWake();
     EXPECT_FALSE(failed.relaunch->awaitingPong());
-    failed.notifications.deliver("com.tovelane.ZentrivoPro.pong", mainId);
+    failed.notifications.deliver(pong, mainId);
     EXPECT_TRUE(failed.exit.exits.empty());
     EXPECT_EQ(failed.log.lines.size(), 1u);
 }
 
 TEST(RelaunchAfterWake, OlderSystemsStartTheLauncherByArgumentsAndQuitAtOnce) {
-    // Never a shell: a quote in a path must reach no command line.
-    WakeRig rig(3, 1, 1.1f);
-    rig.system.major = 10;
-    rig.system.minor = 14;
-    rig.relaunch->relaunchAfterWake();
-    ASSERT_EQ(rig.starter.starts.size(), 1u);
-    EXPECT_EQ(rig.starter.starts[0].program, "/usr/libexec/zentrivo/zentrivo-launcher");
-    EXPECT_EQ(rig.starter.starts[0].arguments, (Calls{"relaunch", "1"}));
-    EXPECT_EQ(rig.exit.exits, std::vector<int>{0});
-    EXPECT_TRUE(rig.notifications.observers.empty());
-    // 10.15 is the first system that waits for the pong.
-    WakeRig current(3, 1);
-    current.system.major = 10;
-    current.system.minor = 15;
-    current.relaunch->relaunchAfterWake();
-    EXPECT_TRUE(current.exit.exits.empty());
-    EXPECT_TRUE(current.relaunch->awaitingPong());
+    // Never through a shell, so no character of a path can become a command.
+    for (const int minor : {14, 15}) {
+        WakeRig rig(3, 1, 1.1f);
+        rig.system.major = 10;
+        rig.system.minor = minor;
+        rig.relaunch->relaunchAfterWake();
+        ASSERT_EQ(rig.starter.starts.size(), 1u);
+        EXPECT_EQ(rig.starter.starts[0].arguments, (Texts{"relaunch", "1"}));
+        // 10.15 is the first system that waits for the pong.
+        EXPECT_EQ(rig.exit.exits.size(), minor == 14 ? 1u : 0u);
+        EXPECT_EQ(rig.relaunch->awaitingPong(), minor == 15);
+    }
 }
 
 } // namespace
