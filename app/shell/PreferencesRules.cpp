@@ -42,9 +42,8 @@ bool isStorable(const Action& action) {
 
 bool acceptsApplicationDrop(const std::vector<std::string>& filePaths,
                             const std::string& applicationExtension) {
-    return filePaths.size() == 1 &&
-           std::filesystem::path(filePaths.front()).extension().string() ==
-               "." + applicationExtension;
+    return filePaths.size() == 1 && std::filesystem::path(filePaths.front()).extension().string() ==
+                                        "." + applicationExtension;
 }
 
 } // namespace zentrivo::preferences

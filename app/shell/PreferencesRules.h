@@ -32,8 +32,12 @@ ArrowKeyRule arrowKeyRule(std::int64_t reticleFlags, OptionalBool arrowKeysDispl
 /// The hover switch stores one delay when on and none when off; any stored delay of 1 ms or
 /// more shows the switch on.
 constexpr std::int64_t hoverDelayOn = 800;
-constexpr std::int64_t hoverMillisFor(bool checked) { return checked ? hoverDelayOn : 0; }
-constexpr bool hoverShowsChecked(std::int64_t hoverMillis) { return hoverMillis >= 1; }
+constexpr std::int64_t hoverMillisFor(bool checked) {
+    return checked ? hoverDelayOn : 0;
+}
+constexpr bool hoverShowsChecked(std::int64_t hoverMillis) {
+    return hoverMillis >= 1;
+}
 
 /// A distance as a slider shows it: truncated toward zero, kept inside the int range.
 int sliderPosition(double value);
@@ -43,9 +47,13 @@ int sliderPosition(double value);
 inline constexpr std::array<int, 5> gestureChoices{0, 2, 3, 4, 5};
 
 /// Far slot buttons keep their file bookmarks apart from the near ones: tag + 10.
-constexpr int farButtonId(int tag) { return tag + 10; }
+constexpr int farButtonId(int tag) {
+    return tag + 10;
+}
 /// The bookmark slot of a button: its `id` when it has one, else its tag.
-constexpr int bookmarkId(std::optional<int> id, int tag) { return id.value_or(tag); }
+constexpr int bookmarkId(std::optional<int> id, int tag) {
+    return id.value_or(tag);
+}
 
 /// Whether a slot holding `action` can be saved: the panel is stored as JSON text, which cannot
 /// carry a path or identifier that is not UTF-8.

@@ -1,8 +1,7 @@
-#include "PreferencesRig.h"
-
 #include "app/shell/ui/AppListWindow.h"
 
-#include <QDragEnterEvent>
+#include "PreferencesRig.h"
+
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QUrl>
@@ -18,9 +17,9 @@ protected:
     AppListWindowTest() {
         rig.addInstalled("two words", "Two Words");
         rig.build();
-        window = std::make_unique<AppListWindow>(AppListWindow::Collaborators{
-            rig.installedApps, *rig.icons,
-            [this](const std::string& id) { opened.push_back(id); }});
+        window = std::make_unique<AppListWindow>(
+            AppListWindow::Collaborators{rig.installedApps, *rig.icons,
+                                         [this](const std::string& id) { opened.push_back(id); }});
         window->show();
     }
 
@@ -66,12 +65,7 @@ TEST_F(AppListWindowTest, RowsDragAsTheFileUrlOfTheirDesktopEntry) {
     button.selectionComplete = [&](int, std::optional<std::string> value, ActionType) {
         taken = value;
     };
-    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, data.get(), Qt::LeftButton,
-                          Qt::NoModifier);
-    QCoreApplication::sendEvent(&button, &enter);
-    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(&button, &drop);
-    EXPECT_TRUE(drop.isAccepted());
+    EXPECT_TRUE(PreferencesRig::drop(button, *data));
     EXPECT_EQ(taken, "two words");
 }
 
@@ -100,7 +94,8 @@ TEST_F(AppListWindowTest, ReturnAndDoubleClickOpenTheSelectedApplication) {
         SCOPED_TRACE(key.name);
         opened.clear();
         press(key.key, key.modifiers, key.text);
-        EXPECT_EQ(opened, key.opens ? std::vector<std::string>{"beta"} : std::vector<std::string>{});
+        EXPECT_EQ(opened,
+                  key.opens ? std::vector<std::string>{"beta"} : std::vector<std::string>{});
     }
     opened.clear();
     Q_EMIT window->appListOutlineView().doubleClicked(row("Alpha"));

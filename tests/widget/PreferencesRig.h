@@ -22,6 +22,8 @@
 #include "tests/fakes/RecordingLog.h"
 
 #include <QApplication>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QMessageBox>
 #include <QTemporaryDir>
 #include <fstream>
@@ -48,8 +50,10 @@ public:
     /// A desktop entry file `id` that the desktop knows; listed as installed unless `listed` is
     /// false (an application the list leaves out, such as a NoDisplay one).
     std::string addInstalled(const std::string& id, const std::string& name, bool listed = true) {
-        const std::string path = dir.filePath(QString::fromStdString(id) + ".desktop").toStdString();
-        std::ofstream(path) << "[Desktop Entry]\nType=Application\nName=" << name << "\nExec=true\n";
+        const std::string path =
+            dir.filePath(QString::fromStdString(id) + ".desktop").toStdString();
+        std::ofstream(path) << "[Desktop Entry]\nType=Application\nName=" << name
+                            << "\nExec=true\n";
         workspace.installed[id] = path;
         workspace.names[id] = name;
         if (listed)
@@ -70,9 +74,8 @@ public:
         for (const char* name :
              {notifications::appsUpdated, notifications::backgroundUpdated,
               notifications::arrowDisplaysToggled, notifications::gestureSelected})
-            notificationCenter.addObserver(name, [this](const Notification& n) {
-                posted.push_back(n.name);
-            });
+            notificationCenter.addObserver(
+                name, [this](const Notification& n) { posted.push_back(n.name); });
     }
 
     SlotConfigButton::Collaborators buttonCollaborators() {
@@ -88,8 +91,8 @@ public:
             [this] { calls.push_back("updateWakeObserver"); },
             [this](bool on) {
                 // What the setting held when the login item was changed.
-                calls.push_back(std::string("applyLaunchOnLogin ") + (on ? "1" : "0") +
-                                " stored " + (defaults->launchOnLogin.value() ? "1" : "0"));
+                calls.push_back(std::string("applyLaunchOnLogin ") + (on ? "1" : "0") + " stored " +
+                                (defaults->launchOnLogin.value() ? "1" : "0"));
             },
             [this] { calls.push_back("applyStatusItemVisibility"); }});
         return *preferences;
@@ -112,6 +115,18 @@ public:
             }
         }
         return false;
+    }
+
+    /// A drop of `data` on `widget` as Qt delivers it (it reaches only a widget that took the
+    /// drag's entry); whether the widget took it.
+    static bool drop(QWidget& widget, const QMimeData& data) {
+        QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton,
+                              Qt::NoModifier);
+        QCoreApplication::sendEvent(&widget, &enter);
+        QDropEvent event(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        event.setAccepted(false);
+        QCoreApplication::sendEvent(&widget, &event);
+        return event.isAccepted();
     }
 
     const PropertyValue* stored(const std::string& key) const {

@@ -43,7 +43,8 @@ QVariant AppListModel::data(const QModelIndex& index, int role) const {
 Qt::ItemFlags AppListModel::flags(const QModelIndex& index) const {
     if (!index.isValid())
         return Qt::NoItemFlags;
-    return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsDragEnabled | Qt::ItemNeverHasChildren;
+    return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsDragEnabled |
+           Qt::ItemNeverHasChildren;
 }
 
 QStringList AppListModel::mimeTypes() const {
@@ -132,7 +133,8 @@ bool AppListWindow::event(QEvent* event) {
     if (event->type() == QEvent::Show || event->type() == QEvent::WindowActivate) {
         // The list may have been scanned again meanwhile; keep the selected application.
         const QModelIndexList selected = list->selectionModel()->selectedIndexes();
-        const std::string id = selected.isEmpty() ? std::string() : rows->bundleId(selected.front().row());
+        const std::string id =
+            selected.isEmpty() ? std::string() : rows->bundleId(selected.front().row());
         rows->reload();
         for (int row = 0; !id.empty() && row < rows->rowCount(); ++row)
             if (rows->bundleId(row) == id)

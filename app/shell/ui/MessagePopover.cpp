@@ -1,9 +1,9 @@
 #include "MessagePopover.h"
 
 #include <QGuiApplication>
-#include <algorithm>
 #include <QScreen>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace zentrivo {
 
@@ -35,8 +35,10 @@ void PopoverFrame::showBeside(QWidget& anchor) {
     topLeft.ry() -= height() / 2;
     if (const QScreen* screen = anchor.screen()) {
         const QRect area = screen->availableGeometry();
-        topLeft.setX(std::clamp(topLeft.x(), area.left(), std::max(area.left(), area.right() - width())));
-        topLeft.setY(std::clamp(topLeft.y(), area.top(), std::max(area.top(), area.bottom() - height())));
+        topLeft.setX(
+            std::clamp(topLeft.x(), area.left(), std::max(area.left(), area.right() - width())));
+        topLeft.setY(
+            std::clamp(topLeft.y(), area.top(), std::max(area.top(), area.bottom() - height())));
     }
     move(topLeft);
     show();

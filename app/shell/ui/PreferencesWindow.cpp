@@ -150,8 +150,8 @@ QWidget* PreferencesWindow::buildSlotTab(bool far) {
     grid->setSpacing(8);
     grid->setContentsMargins(16, 16, 16, 16);
     auto& list = far ? farButtonList : nearButtons;
-    const SlotConfigButton::Collaborators buttonCollaborators{
-        c.installedApps, c.workspace, c.icons, c.bookmarks, c.profile};
+    const SlotConfigButton::Collaborators buttonCollaborators{c.installedApps, c.workspace, c.icons,
+                                                              c.bookmarks, c.profile};
     for (const RingPlace& place : ring) {
         auto* button = new SlotConfigButton(buttonCollaborators, rawValue(place.position), page);
         button->setObjectName(QString::fromLatin1(place.name) +
@@ -209,21 +209,18 @@ QWidget* PreferencesWindow::buildDistances() {
     nearStackView->setObjectName(QStringLiteral("nearStackView"));
     new QFormLayout(nearStackView);
     safeAreaSlider = addSlider(nearStackView, QStringLiteral("safeAreaSlider"), tr("&Dead zone:"),
-                               5, 100, pixels,
-                               [this](int v) { c.defaults.safeAreaSize.set(v); });
-    minDistSlider = addSlider(nearStackView, QStringLiteral("minDistSlider"),
-                              tr("Appear afte&r:"), 0, 100, pixels, [this](int v) {
-                                  c.defaults.reticleDisplayMinDist.set(static_cast<float>(v));
-                              });
+                               5, 100, pixels, [this](int v) { c.defaults.safeAreaSize.set(v); });
+    minDistSlider = addSlider(
+        nearStackView, QStringLiteral("minDistSlider"), tr("Appear afte&r:"), 0, 100, pixels,
+        [this](int v) { c.defaults.reticleDisplayMinDist.set(static_cast<float>(v)); });
     column->addWidget(nearStackView);
 
     farStackView = new QWidget(box);
     farStackView->setObjectName(QStringLiteral("farStackView"));
     new QFormLayout(farStackView);
-    farSlider = addSlider(farStackView, QStringLiteral("farSlider"), tr("Far rin&g from:"), 50,
-                          600, pixels, [this](int v) {
-                              c.defaults.firstRingDist.set(static_cast<float>(v));
-                          });
+    farSlider =
+        addSlider(farStackView, QStringLiteral("farSlider"), tr("Far rin&g from:"), 50, 600, pixels,
+                  [this](int v) { c.defaults.firstRingDist.set(static_cast<float>(v)); });
     // The last position switches the outer limit off.
     outerSafeAreaSlider = addSlider(
         farStackView, QStringLiteral("outerSafeAreaSlider"), tr("&Outer limit:"), 100, 1001,
@@ -294,9 +291,8 @@ QWidget* PreferencesWindow::buildTriggers() {
             fingers == 0 ? tr("None") : tr("Rest %1 fingers, lift all but one").arg(fingers),
             fingers);
     connect(trackpadGestureSelect, &QComboBox::activated, this, &PreferencesWindow::selectGesture);
-    trackpadInfoButton =
-        infoButton(trackpadGestureStackView, QStringLiteral("trackpadInfoButton"),
-                   tr("the trackpad after sleep"));
+    trackpadInfoButton = infoButton(trackpadGestureStackView, QStringLiteral("trackpadInfoButton"),
+                                    tr("the trackpad after sleep"));
     connect(trackpadInfoButton, &QToolButton::clicked, this, &PreferencesWindow::showGestureInfo);
     gestureRow->addWidget(gestureLabel);
     gestureRow->addWidget(trackpadGestureSelect);
@@ -346,37 +342,35 @@ QWidget* PreferencesWindow::buildSwitches() {
                                             c.applyStatusItemVisibility();
                                     });
     withInfo(hideMenuBarCheckbox, nullptr);
-    showBackgroundCheckbox = addSwitch(controlsStackView, QStringLiteral("showBackgroundCheckbox"),
-                                       tr("Show &background"), [this](bool on) {
-                                           c.defaults.background.set(std::optional<bool>(on));
-                                           c.notificationCenter.post(
-                                               notifications::backgroundUpdated);
-                                       });
+    showBackgroundCheckbox =
+        addSwitch(controlsStackView, QStringLiteral("showBackgroundCheckbox"),
+                  tr("Show &background"), [this](bool on) {
+                      c.defaults.background.set(std::optional<bool>(on));
+                      c.notificationCenter.post(notifications::backgroundUpdated);
+                  });
     withInfo(showBackgroundCheckbox, nullptr);
     hoverCheckbox = addSwitch(controlsStackView, QStringLiteral("hoverCheckbox"),
-                              tr("O&pen a slot by resting on it"), [this](bool on) {
-                                  c.defaults.hoverMillis.set(hoverMillisFor(on));
-                              });
+                              tr("O&pen a slot by resting on it"),
+                              [this](bool on) { c.defaults.hoverMillis.set(hoverMillisFor(on)); });
     withInfo(hoverCheckbox, nullptr);
-    arrowKeysCheckbox = addSwitch(controlsStackView, QStringLiteral("arrowKeysCheckbox"),
-                                  tr("Modifier &keys + arrow keys show the reticle"),
-                                  [this](bool on) {
-                                      c.defaults.arrowKeysDisplays.set(std::optional<bool>(on));
-                                      c.notificationCenter.post(
-                                          notifications::arrowDisplaysToggled);
-                                  });
-    QToolButton* arrowInfo = infoButton(controlsStackView, QStringLiteral("arrowKeysInfoButton"),
-                                        tr("the arrow keys"));
+    arrowKeysCheckbox =
+        addSwitch(controlsStackView, QStringLiteral("arrowKeysCheckbox"),
+                  tr("Modifier &keys + arrow keys show the reticle"), [this](bool on) {
+                      c.defaults.arrowKeysDisplays.set(std::optional<bool>(on));
+                      c.notificationCenter.post(notifications::arrowDisplaysToggled);
+                  });
+    QToolButton* arrowInfo =
+        infoButton(controlsStackView, QStringLiteral("arrowKeysInfoButton"), tr("the arrow keys"));
     connect(arrowInfo, &QToolButton::clicked, this, [this, arrowInfo] {
         if (!textPopover)
             textPopover = std::make_unique<MessagePopover>();
         textPopover->show(arrowKeysInfo, *arrowInfo);
     });
     withInfo(arrowKeysCheckbox, arrowInfo);
-    launchActiveAppsCheckbox = addSwitch(
-        controlsStackView, QStringLiteral("launchActiveAppsCheckbox"),
-        tr("R&eopen running applications like the dock"),
-        [this](bool on) { c.defaults.relaunchActive.set(std::optional<bool>(on)); });
+    launchActiveAppsCheckbox =
+        addSwitch(controlsStackView, QStringLiteral("launchActiveAppsCheckbox"),
+                  tr("R&eopen running applications like the dock"),
+                  [this](bool on) { c.defaults.relaunchActive.set(std::optional<bool>(on)); });
     QToolButton* activeInfo = infoButton(
         controlsStackView, QStringLiteral("launchActiveAppsInfoButton"), tr("reopening"));
     connect(activeInfo, &QToolButton::clicked, this, [this, activeInfo] {
@@ -385,10 +379,10 @@ QWidget* PreferencesWindow::buildSwitches() {
         textPopover->show(launchActiveAppsInfo, *activeInfo);
     });
     withInfo(launchActiveAppsCheckbox, activeInfo);
-    hideFrontmostCheckbox = addSwitch(
-        controlsStackView, QStringLiteral("hideFrontmostCheckbox"),
-        tr("Hide the front application &when it is chosen again"),
-        [this](bool on) { c.defaults.hideFrontmost.set(std::optional<bool>(on)); });
+    hideFrontmostCheckbox =
+        addSwitch(controlsStackView, QStringLiteral("hideFrontmostCheckbox"),
+                  tr("Hide the front application &when it is chosen again"),
+                  [this](bool on) { c.defaults.hideFrontmost.set(std::optional<bool>(on)); });
     withInfo(hideFrontmostCheckbox, nullptr);
     column->addStretch();
     return controlsStackView;

@@ -3,8 +3,8 @@
 #include "app/apps/BookmarkManager.h"
 #include "app/apps/InstalledApps.h"
 #include "app/apps/Workspace.h"
-#include "app/reticle/ui/SlotIcons.h"
 #include "app/model/PlatformProfile.h"
+#include "app/reticle/ui/SlotIcons.h"
 #include "app/shell/PreferencesRules.h"
 
 #include <QDragEnterEvent>
@@ -153,9 +153,9 @@ bool SlotConfigButton::chooseApplication(const std::optional<InstalledApp>& app)
     removeAdditionalMenuItem();
     if (app) {
         QIcon appIcon = c.icons.appIcon(app->bundleId);
-        setImage(Image::app, appIcon.isNull() ? SlotIcons::initialsGlyph(
-                                                    QString::fromStdString(app->name))
-                                              : appIcon);
+        setImage(Image::app, appIcon.isNull()
+                                 ? SlotIcons::initialsGlyph(QString::fromStdString(app->name))
+                                 : appIcon);
         selected = {app->bundleId, ActionType::app};
     } else {
         setImage(Image::placeholder, placeholderIcon());
@@ -236,8 +236,8 @@ void SlotConfigButton::setAllItemsOff() {
 }
 
 QAction* SlotConfigButton::makeAppItem(const InstalledApp& app) {
-    auto* item = new QAction(c.icons.appIcon(app.bundleId), QString::fromStdString(app.name),
-                             choiceMenu);
+    auto* item =
+        new QAction(c.icons.appIcon(app.bundleId), QString::fromStdString(app.name), choiceMenu);
     item->setCheckable(true);
     item->setData(QVariant::fromValue(app));
     item->setObjectName(QString::fromStdString(app.bundleId));
@@ -246,8 +246,8 @@ QAction* SlotConfigButton::makeAppItem(const InstalledApp& app) {
 }
 
 QAction* SlotConfigButton::makeFileItem(const std::string& path) {
-    auto* item = new QAction(c.icons.fileIcon(path),
-                             QFileInfo(displayPath(path)).fileName(), choiceMenu);
+    auto* item =
+        new QAction(c.icons.fileIcon(path), QFileInfo(displayPath(path)).fileName(), choiceMenu);
     item->setCheckable(true);
     item->setChecked(true);
     // Picking the current file again changes nothing; keep it checked.
@@ -278,7 +278,8 @@ void SlotConfigButton::buildMenu() {
     lastApp->setCheckable(true);
     lastApp->setObjectName(QStringLiteral("lastAppItem"));
     lastApp->setChecked(selected.stringValue && selected.type == ActionType::lastApp);
-    connect(lastApp, &QAction::triggered, this, [this, lastApp] { handleLastAppSelection(lastApp); });
+    connect(lastApp, &QAction::triggered, this,
+            [this, lastApp] { handleLastAppSelection(lastApp); });
 
     choiceMenu->addSeparator();
 
