@@ -156,36 +156,42 @@ QImage pixels(const QWidget& widget) {
                                std::abs(actual.alpha() - expected.alpha())});
     if (diff <= 1)
         return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure()
-           << actual.name(QColor::HexArgb).toStdString() << " instead of "
-           << expected.name(QColor::HexArgb).toStdString();
+    return ::testing::AssertionFailure() << actual.name(QColor::HexArgb).toStdString()
+                                         << " instead of "
+                                         << expected.name(QColor::HexArgb).toStdString();
 }
 
-TEST_F(ReticleViewTest, HighlightColourByAppearanceAndBackingIsWhatTheSlotPaints) {
+TEST_F(ReticleViewTest, HighlightBackingAndEmptySlotsByAppearanceAndBackgroundAsPainted) {
     model.setMainSlot(Action{"with-icon", ActionType::app}, Directional::r);
     auto& v = makeView();
     v.highlight(Directional::r);
-    QPalette darkPalette, lightPalette;
-    darkPalette.setColor(QPalette::Window, QColor(30, 30, 30));
-    lightPalette.setColor(QPalette::Window, QColor(240, 240, 240));
-    // scheme, palette (used without a preference), backing, the colour (ARGB)
-    const std::tuple<ColorScheme, QPalette, bool, QColor> rows[] = {
-        {ColorScheme::dark, lightPalette, true, QColor(255, 255, 255, 64)},
-        {ColorScheme::dark, lightPalette, false, QColor(204, 204, 204, 204)},
-        {ColorScheme::light, darkPalette, true, QColor(0, 0, 0, 51)},
-        {ColorScheme::light, darkPalette, false, QColor(179, 179, 179, 230)},
-        {ColorScheme::noPreference, darkPalette, true, QColor(255, 255, 255, 64)},
-        {ColorScheme::noPreference, lightPalette, false, QColor(179, 179, 179, 230)},
+    QPalette dark, light;
+    dark.setColor(QPalette::Window, QColor(30, 30, 30));
+    light.setColor(QPalette::Window, QColor(240, 240, 240));
+    const QColor none(0, 0, 0, 0);
+    // scheme, palette (decides without a preference), backing, highlight, backing pixel (ARGB)
+    const std::tuple<ColorScheme, QPalette, bool, QColor, QColor> rows[] = {
+        {ColorScheme::dark, light, true, QColor(255, 255, 255, 64), QColor(40, 40, 40, 217)},
+        {ColorScheme::dark, light, false, QColor(204, 204, 204, 204), none},
+        {ColorScheme::light, dark, true, QColor(0, 0, 0, 51), QColor(236, 236, 236, 217)},
+        {ColorScheme::light, dark, false, QColor(179, 179, 179, 230), none},
+        {ColorScheme::noPreference, dark, true, QColor(255, 255, 255, 64), QColor(40, 40, 40, 217)},
+        {ColorScheme::noPreference, light, false, QColor(179, 179, 179, 230), none},
     };
-    for (const auto& [scheme, palette, background, color] : rows) {
+    for (const auto& [scheme, palette, background, highlight, backing] : rows) {
         SCOPED_TRACE(testing::Message() << int(scheme) << " " << background);
-        v.setPalette(palette); // the palette change event re-chooses the colour
+        v.setPalette(palette); // the palette change event re-chooses the colours
         appearance.set(scheme);
         defaults.background.set(background ? OptionalBool::userEnabled : OptionalBool::undefined);
         notifications.post(notifications::backgroundUpdated);
-        EXPECT_TRUE(near(v.slot(Directional::r).highlightColor(), color));
-        // A corner of the slot outside its 70-pixel icon shows the highlight alone.
-        EXPECT_TRUE(near(pixels(v.slot(Directional::r)).pixelColor(2, 40), color));
+        EXPECT_EQ(v.isBackingVisible(), background);
+        // A corner of the slot outside its 70-pixel icon; the inset above the top row.
+        EXPECT_TRUE(near(pixels(v.slot(Directional::r)).pixelColor(2, 40), highlight));
+        EXPECT_TRUE(near(pixels(v).pixelColor(QtReticleView::panelSize / 2, 1), backing));
+        // Without the backing an empty slot is filled all but invisibly, to stay a target.
+        EXPECT_EQ(v.slot(Directional::l).hasEmptyBackdrop(), !background);
+        EXPECT_LE(pixels(v.slot(Directional::l)).pixelColor(40, 40).alpha(), 1);
+        EXPECT_FALSE(v.slot(Directional::r).hasEmptyBackdrop());
     }
 }
 
@@ -193,138 +199,86 @@ TEST_F(ReticleViewTest, FlashTurnsTheHighlightBlueFor250MsThenBackToTheColourOfT
     model.setMainSlot(Action{"with-icon", ActionType::app}, Directional::r);
     appearance.set(ColorScheme::light);
     auto& v = makeView();
-    const auto color = [&] { return v.slot(Directional::r).highlightColor(); };
+    const auto color = [&] { return pixels(v.slot(Directional::r)).pixelColor(2, 40); };
     const QColor lightBlue(0, 122, 255, 204), darkBlue(10, 132, 255, 204),
         light(179, 179, 179, 230), dark(204, 204, 204, 204);
-
     v.pulseHighlight(); // nothing highlighted: nothing flashes
-    EXPECT_TRUE(near(color(), light));
     v.highlight(Directional::r);
-    v.pulseHighlight();
-    EXPECT_TRUE(near(color(), lightBlue));
-    EXPECT_TRUE(near(pixels(v.slot(Directional::r)).pixelColor(2, 40), lightBlue));
-    queue.advance(249ms);
-    EXPECT_TRUE(near(color(), lightBlue));
-    queue.advance(1ms);
     EXPECT_TRUE(near(color(), light));
-
-    // A second flash within the first: blue until 250 ms after it, then not blue for good.
-    v.pulseHighlight();
-    queue.advance(100ms);
-    v.pulseHighlight();
-    queue.advance(200ms);
-    EXPECT_TRUE(near(color(), lightBlue));
-    queue.advance(50ms);
-    EXPECT_TRUE(near(color(), light));
-    queue.advance(1s);
-    EXPECT_TRUE(near(color(), light));
-
-    // The appearance turns dark during a flash: the flash stays, then the dark colour.
-    v.pulseHighlight();
-    appearance.set(ColorScheme::dark);
-    EXPECT_TRUE(near(color(), darkBlue));
-    queue.advance(250ms);
-    EXPECT_TRUE(near(color(), dark));
+    // (time, pulse at that time, appearance set then, expected colour)
+    const std::tuple<int, bool, ColorScheme, QColor> steps[] = {
+        {0, true, ColorScheme::light, lightBlue},  {249, false, ColorScheme::light, lightBlue},
+        {250, false, ColorScheme::light, light},   {300, true, ColorScheme::light, lightBlue},
+        {400, true, ColorScheme::light, lightBlue}, // overlapping: blue till 650
+        {649, false, ColorScheme::light, lightBlue}, {650, false, ColorScheme::light, light},
+        {2000, false, ColorScheme::light, light},  {3000, true, ColorScheme::dark, darkBlue},
+        {3250, false, ColorScheme::dark, dark}, // the colour of the moment, not the one before
+    };
+    int now = 0;
+    for (const auto& [at, pulse, scheme, expected] : steps) {
+        SCOPED_TRACE(at);
+        queue.advance(std::chrono::milliseconds(at - now));
+        now = at;
+        if (pulse)
+            v.pulseHighlight();
+        appearance.set(scheme);
+        EXPECT_TRUE(near(color(), expected));
+    }
 }
 
-TEST_F(ReticleViewTest, RunningMarksShowUnderSlotsWhoseApplicationRunsOnlyOverTheBacking) {
+TEST_F(ReticleViewTest, RunningMarksAndTheLastAppIconFollowWhatRunsEachTimeThePanelAppears) {
     const std::string farPath = workspace.installed["far-app"];
-    const std::string withIconPath = workspace.installed["with-icon"];
-    const std::string desktopCopy = dir.filePath("copy.desktop").toStdString();
-    std::ofstream(desktopCopy) << "[Desktop Entry]\nType=Application\nName=Copy\nExec=true\n";
+    const std::string idle = dir.filePath("idle.desktop").toStdString();
+    std::ofstream(idle) << "[Desktop Entry]\nType=Application\nName=Idle\nExec=true\n";
     workspace.running = {test::regularApp(1, "with-icon", "With"),
-                         test::regularApp(2, "far-app", "Far")};
+                         test::regularApp(2, "far-app", "Far"),
+                         test::regularApp(3, "no-icon", "No icon")};
     workspace.running[1].bundlePath = farPath;
-    // far-app was in front before with-icon: the last-application slot stands for it.
-    frontmost.receiveFrontAppChange(workspace.running[1]);
-    frontmost.receiveFrontAppChange(workspace.running[0]);
+    frontmost.receiveFrontAppChange(workspace.running[2]);
+    frontmost.receiveFrontAppChange(workspace.running[0]); // no-icon was in front before
     model.setMainSlot(Action{"with-icon", ActionType::app}, Directional::r);
     model.setMainSlot(Action{"no-icon", ActionType::app}, Directional::l);
     model.setMainSlot(Action{"with-icon", ActionType::runningApp}, Directional::t);
     model.setMainSlot(Action{farPath, ActionType::file}, Directional::b);
-    model.setMainSlot(Action{desktopCopy, ActionType::file}, Directional::br);
+    model.setMainSlot(Action{idle, ActionType::file}, Directional::br);
     model.setMainSlot(Action{dir.path().toStdString(), ActionType::file}, Directional::bl);
     model.setMainSlot(Action::lastApp(), Directional::tl);
     defaults.background.set(OptionalBool::userEnabled);
     appearance.set(ColorScheme::light);
     auto& v = makeView();
     v.reloadSlots(false);
+    EXPECT_NE(pixels(v.slot(Directional::tl)).pixelColor(40, 40), QColor(255, 0, 0))
+        << "no-icon's glyph";
+    workspace.running.pop_back(); // no-icon quits
     const std::pair<Directional, bool> rows[] = {
-        {Directional::r, true},   // the application runs
-        {Directional::l, false},  // it does not
-        {Directional::t, false},  // a running-application slot never has a mark
-        {Directional::b, true},   // a desktop entry in a file slot, running
-        {Directional::br, false}, // a desktop entry nobody runs
-        {Directional::bl, false}, // a folder
-        {Directional::tl, true},  // the last application runs
-        {Directional::tr, false}, // empty
+        {Directional::r, true},   {Directional::l, false},  {Directional::t, false},
+        {Directional::b, true},   {Directional::br, false}, {Directional::bl, false},
+        {Directional::tl, true},  {Directional::tr, false},
     };
+    frontmost.receiveFrontAppChange(workspace.running[1]); // now with-icon was before
+    v.viewWillAppear();
     for (const auto& [position, running] : rows) {
         SCOPED_TRACE(rawValue(position));
-        EXPECT_EQ(v.slot(position).isLaunchedVisible(), running);
-        // The mark: 10 pixels wide at the slot's bottom centre, black at 70 % on light.
+        // The mark: 10 pixels at the slot's bottom centre, black at 70 % on light.
         const QImage image = pixels(v.slot(position));
-        const QColor mark(0, 0, 0, 178);
-        EXPECT_EQ(near(image.pixelColor(40, 78), mark), running);
-        EXPECT_EQ(near(image.pixelColor(36, 78), mark), running);
-        EXPECT_EQ(image.pixelColor(48, 78).alpha(), 0) << "ends 5 pixels right of the centre";
+        EXPECT_EQ(near(image.pixelColor(40, 78), QColor(0, 0, 0, 178)), running);
+        EXPECT_EQ(near(image.pixelColor(36, 78), QColor(0, 0, 0, 178)), running);
+        EXPECT_EQ(image.pixelColor(46, 78).alpha(), 0) << "ends 5 pixels right of the centre";
     }
+    EXPECT_EQ(pixels(v.slot(Directional::tl)).pixelColor(40, 40), QColor(255, 0, 0))
+        << "with-icon's red icon now";
+    workspace.installed.erase("with-icon");
+    v.viewWillAppear();
+    EXPECT_FALSE(v.slot(Directional::tl).hasImage()) << "uninstalled: no image, no target";
+    EXPECT_EQ(v.slotWithImageAt({40, QtReticleView::panelSize - 40.0}), std::nullopt);
+
     appearance.set(ColorScheme::dark);
     EXPECT_TRUE(near(pixels(v.slot(Directional::r)).pixelColor(40, 78), QColor(255, 255, 255, 178)));
-
     defaults.background.set(OptionalBool::undefined);
     notifications.post(notifications::backgroundUpdated);
     v.reloadSlots(false);
     for (Directional d : allDirections)
         EXPECT_FALSE(v.slot(d).isLaunchedVisible()) << "no marks without the backing";
-}
-
-TEST_F(ReticleViewTest, BackingAndEmptySlotStylingFollowTheBackgroundSetting) {
-    model.setMainSlot(Action{"with-icon", ActionType::app}, Directional::r);
-    appearance.set(ColorScheme::light);
-    auto& v = makeView();
-    const QPoint inset(QtReticleView::panelSize / 2, 1); // between the top edge and the slots
-    EXPECT_FALSE(v.isBackingVisible());
-    EXPECT_EQ(pixels(v).pixelColor(inset).alpha(), 0);
-    EXPECT_TRUE(v.slot(Directional::l).hasEmptyBackdrop()) << "empty: faint, still a target";
-    EXPECT_FALSE(v.slot(Directional::r).hasEmptyBackdrop());
-    EXPECT_LE(pixels(v.slot(Directional::l)).pixelColor(40, 40).alpha(), 1) << "yet invisible";
-
-    defaults.background.set(OptionalBool::userEnabled);
-    notifications.post(notifications::backgroundUpdated);
-    EXPECT_TRUE(v.isBackingVisible());
-    EXPECT_TRUE(near(pixels(v).pixelColor(inset), QColor(236, 236, 236, 217)));
-    appearance.set(ColorScheme::dark);
-    EXPECT_TRUE(near(pixels(v).pixelColor(inset), QColor(40, 40, 40, 217)));
-    for (Directional d : allDirections)
-        EXPECT_FALSE(v.slot(d).hasEmptyBackdrop());
-
-    defaults.background.set(OptionalBool::userDisabled);
-    notifications.post(notifications::backgroundUpdated);
-    EXPECT_FALSE(v.isBackingVisible());
-    EXPECT_TRUE(v.slot(Directional::l).hasEmptyBackdrop());
-}
-
-TEST_F(ReticleViewTest, LastAppSlotShowsTheCurrentLastApplicationEachTimeThePanelAppears) {
-    workspace.running = {test::regularApp(1, "with-icon", "With"),
-                         test::regularApp(2, "no-icon", "No icon"),
-                         test::regularApp(3, "far-app", "Far")};
-    frontmost.receiveFrontAppChange(workspace.running[0]);
-    frontmost.receiveFrontAppChange(workspace.running[1]); // with-icon was in front before
-    model.setMainSlot(Action::lastApp(), Directional::tl);
-    auto& v = makeView();
-    const QColor red(255, 0, 0);
-    EXPECT_EQ(pixels(v.slot(Directional::tl)).pixelColor(40, 40), red) << "with-icon's red icon";
-
-    frontmost.receiveFrontAppChange(workspace.running[2]); // now no-icon was in front before
-    v.viewWillAppear();
-    EXPECT_TRUE(v.slot(Directional::tl).hasImage());
-    EXPECT_NE(pixels(v.slot(Directional::tl)).pixelColor(40, 40), red) << "no-icon's glyph";
-
-    workspace.installed.erase("no-icon");
-    v.viewWillAppear();
-    EXPECT_FALSE(v.slot(Directional::tl).hasImage()) << "uninstalled: no image, no target";
-    EXPECT_EQ(v.slotWithImageAt({40, QtReticleView::panelSize - 40.0}), std::nullopt);
 }
 
 TEST_F(ReticleWindowTest, ClosingRebuildsTheSlotImagesSoChangedTagsShowNextTime) {
@@ -338,22 +292,21 @@ TEST_F(ReticleWindowTest, ClosingRebuildsTheSlotImagesSoChangedTagsShowNextTime)
         GTEST_SKIP() << "no user extended attributes in " << dir.path().toStdString();
     model.setMainSlot(Action{file.toStdString(), ActionType::file}, Directional::r);
     auto& w = makeWindow();
-    // The first dot's centre: 7.5 from the icon's left, 11 above its bottom; the icon sits 5
-    // pixels inside the 80-pixel slot.
-    const auto dot = [&] { return pixels(view->slot(Directional::r)).pixelColor(12, 64); };
-    EXPECT_EQ(dot(), QColor(0xe0, 0x1b, 0x24));
-
+    // The first dot's centre: (7.5, 11 up) in the icon, which sits 5 pixels inside the slot.
+    const auto dot = [&] {
+        view->reloadSlots(false);
+        return pixels(view->slot(Directional::r)).pixelColor(12, 64);
+    };
+    const QColor red(0xe0, 0x1b, 0x24), blue(0x35, 0x84, 0xe4);
+    EXPECT_EQ(dot(), red);
     ASSERT_TRUE(tag("Blue"));
-    view->reloadSlots(false);
-    EXPECT_EQ(dot(), QColor(0xe0, 0x1b, 0x24)) << "the cached image";
+    EXPECT_EQ(dot(), red) << "the cached image";
     w.showWindow();
     queue.runUntilIdle();
     w.close();
-    view->reloadSlots(false);
-    EXPECT_EQ(dot(), QColor(0xe0, 0x1b, 0x24)) << "the rebuild runs after the close";
+    EXPECT_EQ(dot(), red) << "the rebuild runs after the close";
     queue.runUntilIdle();
-    view->reloadSlots(false);
-    EXPECT_EQ(dot(), QColor(0x35, 0x84, 0xe4));
+    EXPECT_EQ(dot(), blue);
 }
 
 TEST_F(ReticleWindowTest, IsATranslucentToolWindowThatNeverTakesFocus) {

@@ -20,74 +20,62 @@ namespace zentrivo {
 namespace {
 
 /// Sets an environment variable for the life of the guard.
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const QByteArray& value)
-        : name(name), old(qgetenv(name)), had(qEnvironmentVariableIsSet(name)) {
-        qputenv(name, value);
+struct ScopedEnv {
+    ScopedEnv(const char* name, const QString& value) : name(name), old(qgetenv(name)) {
+        qputenv(name, QFile::encodeName(value));
     }
-    ~ScopedEnv() {
-        if (had)
-            qputenv(name, old);
-        else
-            qunsetenv(name);
-    }
-
-private:
+    ~ScopedEnv() { old.isNull() ? qunsetenv(name) : qputenv(name, old); }
     const char* name;
     QByteArray old;
-    bool had;
 };
-
-QIcon whiteIcon() {
-    QPixmap pixmap(70, 70);
-    pixmap.fill(Qt::white);
-    return QIcon(pixmap);
-}
 
 QImage render(const QIcon& icon) {
     return icon.pixmap(70, 70).toImage().convertToFormat(QImage::Format_ARGB32);
 }
 
-bool setTags(const QString& path, const std::string& value) {
-    return setxattr(QFile::encodeName(path).constData(), "user.xdg.tags", value.data(),
-                    value.size(), 0) == 0;
-}
-
 class SlotIconsTest : public ::testing::Test {
 protected:
-    SlotIconsTest() { SlotIcons::installFallbackTheme(); }
-
-    QString makeDir(const QString& name) {
-        QDir(dir.path()).mkpath(name);
+    SlotIconsTest() {
+        SlotIcons::installFallbackTheme();
+        QPixmap pixmap(70, 70);
+        pixmap.fill(Qt::white);
+        white = QIcon(pixmap);
+    }
+    QString path(const QString& name, bool folder = false) {
+        if (folder)
+            QDir(dir.path()).mkpath(name);
+        else
+            std::ofstream(dir.filePath(name).toStdString()) << "x";
         return dir.filePath(name);
+    }
+    bool setTags(const QString& file, const std::string& value) {
+        return setxattr(QFile::encodeName(file).constData(), "user.xdg.tags", value.data(),
+                        value.size(), 0) == 0;
     }
 
     QTemporaryDir dir;
+    QIcon white;
     test::FakeDefaultsDatabase db;
     Defaults defaults{db};
     test::FakeWorkspace workspace;
     test::RecordingLog log;
-    std::optional<std::string> customIconAnswer;
-    SlotIcons icons{{workspace, defaults, log, [this](const std::string& path) {
-                         return path.ends_with("/gio-custom") ? customIconAnswer : std::nullopt;
+    SlotIcons icons{{workspace, defaults, log, [](const std::string& p) {
+                         return p.ends_with("/gio-custom") ? std::optional<std::string>("folder-red")
+                                                           : std::nullopt;
                      }}};
 };
 
 TEST(FolderAcronymTest, FirstCharactersOfSpaceSeparatedPiecesAtMostTwoCaseKept) {
     const std::pair<const char*, const char*> rows[] = {
-        {"Project Files", "PF"}, {"photos", "p"},      {"A B C", "AB"},
-        {" x y", "xy"},          {"my  projects", "mp"}, {"Ünï Çode", "ÜÇ"},
-        {"tab\tseparated", "t"}, {"", ""},
+        {"Project Files", "PF"}, {"photos", "p"}, {"A B C", "AB"},          {" x y", "xy"},
+        {"my  projects", "mp"},  {"Ünï Çode", "ÜÇ"}, {"tab\tseparated", "t"}, {"", ""},
     };
-    for (const auto& [name, acronym] : rows) {
-        SCOPED_TRACE(name);
-        EXPECT_EQ(folderLabel::acronym(QString::fromUtf8(name)), QString::fromUtf8(acronym));
-    }
+    for (const auto& [name, acronym] : rows)
+        EXPECT_EQ(folderLabel::acronym(QString::fromUtf8(name)), QString::fromUtf8(acronym)) << name;
 }
 
 TEST_F(SlotIconsTest, InitialsAreDrawnInTheAppearancesBlueCentredBelowTheMiddleOnlyForAcronym) {
-    const std::string folder = makeDir("Project Files").toStdString();
+    const std::string folder = path("Project Files", true).toStdString();
     const std::tuple<bool, FolderLabel, QColor> rows[] = {
         {false, FolderLabel::acronym, QColor(65, 151, 218)},
         {true, FolderLabel::acronym, QColor(50, 136, 203)},
@@ -97,66 +85,51 @@ TEST_F(SlotIconsTest, InitialsAreDrawnInTheAppearancesBlueCentredBelowTheMiddleO
     for (const auto& [dark, setting, color] : rows) {
         SCOPED_TRACE(testing::Message() << dark << " " << int(setting));
         defaults.folderLabel.set(setting);
-        const QImage image = render(icons.folderLabeled(folder, whiteIcon(), true, dark));
+        const QImage image = render(icons.folderLabeled(folder, white, true, dark));
         QRect ink; // the pixels other than the white icon
-        for (int y = 0; y < 70; ++y)
-            for (int x = 0; x < 70; ++x)
-                if (image.pixelColor(x, y) != QColor(Qt::white))
-                    ink |= QRect(x, y, 1, 1);
-        if (!color.isValid()) {
-            EXPECT_TRUE(ink.isNull()) << "only the icon";
-            continue;
-        }
         int solid = 0;
-        for (int y = ink.top(); y <= ink.bottom(); ++y)
-            for (int x = ink.left(); x <= ink.right(); ++x)
-                solid += image.pixelColor(x, y) == color;
+        for (int y = 0; y < 70; ++y)
+            for (int x = 0; x < 70; ++x) {
+                ink |= image.pixelColor(x, y) != QColor(Qt::white) ? QRect(x, y, 1, 1) : QRect();
+                solid += color.isValid() && image.pixelColor(x, y) == color;
+            }
+        EXPECT_EQ(ink.isNull(), !color.isValid()) << "off and truncatedName: only the icon";
+        if (ink.isNull())
+            continue;
         EXPECT_GT(solid, 40) << "the glyphs' stems are the label colour";
         // Centred horizontally; the text's centre 70 / 2.1 = 33.3 above the bottom edge.
         EXPECT_NEAR((ink.left() + ink.right() + 1) / 2.0, 35.0, 1.0);
         EXPECT_NEAR((ink.top() + ink.bottom() + 1) / 2.0, 70 - 33.3, 1.0);
-        EXPECT_GE(ink.height(), 17) << "size 26";
-        EXPECT_LE(ink.height(), 22);
+        EXPECT_TRUE(ink.height() >= 17 && ink.height() <= 22) << "size 26: " << ink.height();
     }
 }
 
 TEST_F(SlotIconsTest, OnlyFoldersShowingThePlainFolderIconGetInitials) {
-    const QString home = makeDir("home");
-    QDir(home).mkpath(".config");
+    const QString home = path("home", true);
+    path("home/.config", true);
     std::ofstream((home + "/.config/user-dirs.dirs").toStdString())
         << "XDG_DOCUMENTS_DIR=\"$HOME/Dokumente\"\nXDG_DOWNLOAD_DIR=\"$HOME/Downloads\"\n";
-    ScopedEnv homeEnv("HOME", QFile::encodeName(home));
-    ScopedEnv configEnv("XDG_CONFIG_HOME", QFile::encodeName(home + "/.config"));
-    const QString iconFile = dir.filePath("custom.png");
-    QImage(16, 16, QImage::Format_ARGB32).save(iconFile);
-    std::ofstream((makeDir("Dotted") + "/.directory").toStdString())
-        << "[Desktop Entry]\nIcon=" << iconFile.toStdString() << "\n";
-    makeDir("gio-custom");
-    customIconAnswer = iconFile.toStdString();
-    std::ofstream(dir.filePath("notes.txt").toStdString()) << "x";
-    std::ofstream(dir.filePath("editor.desktop").toStdString())
-        << "[Desktop Entry]\nType=Application\nName=Editor\nIcon=" << iconFile.toStdString()
-        << "\n";
+    const ScopedEnv homeEnv("HOME", home), configEnv("XDG_CONFIG_HOME", home + "/.config");
+    std::ofstream((path("Dotted", true) + "/.directory").toStdString())
+        << "[Desktop Entry]\nIcon=folder-red\n";
+    std::ofstream(path("editor.desktop").toStdString())
+        << "[Desktop Entry]\nType=Application\nName=Editor\nIcon=folder-red\n";
 
     const std::pair<QString, bool> rows[] = {
-        {makeDir("Plain Folder"), true},
-        {makeDir("home/Projects"), true},
-        {dir.filePath("Dotted"), false},     // Icon= in its .directory
-        {dir.filePath("gio-custom"), false}, // a file manager's custom icon
-        {home, false},
-        {makeDir("home/Dokumente"), false},
-        {makeDir("home/Downloads"), false},
-        {dir.filePath("notes.txt"), false},
-        {dir.filePath("editor.desktop"), false},
+        {path("Plain Folder", true), true}, {path("home/Projects", true), true},
+        {dir.filePath("Dotted"), false},    // Icon= in its .directory
+        {path("gio-custom", true), false},  // a file manager's custom icon
+        {home, false},                      // the user folders have icons of their own
+        {path("home/Dokumente", true), false}, {path("home/Downloads", true), false},
+        {path("notes.txt"), false},         {dir.filePath("editor.desktop"), false},
     };
-    for (const auto& [path, standard] : rows) {
-        SCOPED_TRACE(path.toStdString());
-        const auto base = icons.baseIcon(path.toStdString());
+    for (const auto& [file, standard] : rows) {
+        SCOPED_TRACE(file.toStdString());
+        const auto base = icons.baseIcon(file.toStdString());
         EXPECT_FALSE(base.icon.isNull());
         EXPECT_EQ(base.standardFolder, standard);
         // The label is drawn at paint time: with it switched off only the base icon remains.
-        const Action action{path.toStdString(), ActionType::file};
-        const QIcon image = icons.icon(action, false);
+        const QIcon image = icons.icon(Action{file.toStdString(), ActionType::file}, false);
         defaults.folderLabel.set(FolderLabel::acronym);
         const QImage labelled = render(image);
         defaults.folderLabel.set(FolderLabel::off);
@@ -165,14 +138,14 @@ TEST_F(SlotIconsTest, OnlyFoldersShowingThePlainFolderIconGetInitials) {
 }
 
 TEST_F(SlotIconsTest, TagDotsRunRightToLeftFromTheLastTagAtMostSevenLeftmostOnTop) {
-    const QString file = dir.filePath("tagged.txt");
-    std::ofstream(file.toStdString()) << "x";
+    const QString file = path("tagged.txt");
     if (!setTags(file, "Red,Green,Project"))
         GTEST_SKIP() << "no user extended attributes in " << dir.path().toStdString();
     const QColor white(Qt::white), red(0xe0, 0x1b, 0x24), green(0x33, 0xd1, 0x7a),
         gray(0x77, 0x76, 0x7b);
+    const auto dots = [&](const QString& f) { return render(icons.tagged(f.toStdString(), this->white, false)); };
     // Dot i is a circle of diameter 10 at x = 8i + 2.5, 6 above the bottom: centre row 59.
-    QImage image = render(icons.tagged(file.toStdString(), whiteIcon(), false));
+    QImage image = dots(file);
     EXPECT_EQ(image.pixelColor(7, 59), green) << "the last coloured tag leftmost";
     EXPECT_EQ(image.pixelColor(15, 59), red);
     EXPECT_EQ(image.pixelColor(11, 59), green) << "the overlap belongs to the left dot";
@@ -182,35 +155,27 @@ TEST_F(SlotIconsTest, TagDotsRunRightToLeftFromTheLastTagAtMostSevenLeftmostOnTo
     EXPECT_EQ(image.pixelColor(7, 50), white) << "nothing above the dots";
 
     ASSERT_TRUE(setTags(file, "Blue,Purple,Red,Orange,Yellow,Green,Blue,Purple,Gray"));
-    image = render(icons.tagged(file.toStdString(), whiteIcon(), false));
+    image = dots(file);
     EXPECT_EQ(image.pixelColor(7, 59), gray);
     EXPECT_EQ(image.pixelColor(55, 59), red) << "the seventh dot: the third tag";
     EXPECT_EQ(image.pixelColor(63, 59), white) << "no eighth dot";
-
     defaults.showTags.set(OptionalBool::userDisabled);
-    EXPECT_EQ(render(icons.tagged(file.toStdString(), whiteIcon(), false)).pixelColor(7, 59),
-              white);
+    EXPECT_EQ(dots(file).pixelColor(7, 59), white);
     defaults.showTags.set(OptionalBool::undefined);
-    EXPECT_EQ(render(icons.tagged(file.toStdString(), whiteIcon(), false)).pixelColor(7, 59),
-              gray);
-    EXPECT_TRUE(log.lines.empty());
+    EXPECT_EQ(dots(file).pixelColor(7, 59), gray);
 
-    // A file without tags, and one whose tags cannot be read (it is gone).
-    std::ofstream(dir.filePath("plain.txt").toStdString()) << "x";
-    for (const char* name : {"plain.txt", "gone.txt"})
-        EXPECT_EQ(render(icons.tagged(dir.filePath(name).toStdString(), whiteIcon(), false))
-                      .pixelColor(7, 59),
-                  white);
-    ASSERT_EQ(log.lines.size(), 1u) << "only the unreadable file is logged";
+    // No tags, and tags that cannot be read (the file is gone): no dots; only the latter logs.
+    EXPECT_TRUE(log.lines.empty());
+    for (const QString& f : {path("plain.txt"), dir.filePath("gone.txt")})
+        EXPECT_EQ(dots(f).pixelColor(7, 59), white);
+    ASSERT_EQ(log.lines.size(), 1u);
     EXPECT_EQ(log.lines[0].level, LogLevel::error);
     EXPECT_EQ(log.lines[0].message, "unable to get tags");
 }
 
 TEST_F(SlotIconsTest, CacheKeepsImagesUntilTheBulkRebuildOfTheNearRing) {
-    const std::string appPath = dir.filePath("app.desktop").toStdString();
-    std::ofstream(appPath) << "[Desktop Entry]\nType=Application\nName=App\nExec=true\n";
-    const Action app{"app", ActionType::app}, folder{makeDir("A").toStdString(), ActionType::file};
-
+    const std::string appPath = path("app.desktop").toStdString();
+    const Action app{"app", ActionType::app}, folder{path("A", true).toStdString(), ActionType::file};
     EXPECT_TRUE(icons.icon(app, false).isNull()) << "not installed";
     EXPECT_FALSE(icons.isCached(app));
     workspace.installed["app"] = appPath;
@@ -221,8 +186,8 @@ TEST_F(SlotIconsTest, CacheKeepsImagesUntilTheBulkRebuildOfTheNearRing) {
     EXPECT_TRUE(icons.icon(Action{"app", ActionType::runningApp}, false).isNull());
 
     ReticleSpec spec;
-    spec.tl = folder, spec.br = app, spec.c = Action{makeDir("C").toStdString(), ActionType::file};
-    spec.t = Action::lastApp();
+    spec.tl = folder, spec.br = app, spec.t = Action::lastApp();
+    spec.c = Action{path("C", true).toStdString(), ActionType::file};
     icons.rebuildIcons(spec, false);
     EXPECT_TRUE(icons.isCached(folder));
     EXPECT_FALSE(icons.isCached(app)) << "uninstalled: the rebuild finds nothing";
