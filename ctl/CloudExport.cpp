@@ -1,7 +1,6 @@
 #include "CloudExport.h"
 
 #include "Zentrivoctl.h"
-
 #include "app/model/ReticleSpecModel.h"
 #include "app/settings/CloudConfig.h"
 #include "app/settings/Defaults.h"
@@ -52,8 +51,7 @@ int exportCloudConfig(std::ostream& out, std::ostream& err, DefaultsDatabase& db
     std::filesystem::rename(temporary, target, error);
     if (error) {
         std::filesystem::remove(temporary, error);
-        err << "zentrivoctl: cannot replace " << target.string() << ": " << error.message()
-            << '\n';
+        err << "zentrivoctl: cannot replace " << target.string() << ": " << error.message() << '\n';
         return ctlStatus::failed;
     }
     defaults.lastCloudSync.set(config.date());

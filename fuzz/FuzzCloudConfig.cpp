@@ -7,8 +7,8 @@
 #include <string_view>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const auto config =
-        zentrivo::Config::fromJsonString(std::string_view(reinterpret_cast<const char*>(data), size));
+    const auto config = zentrivo::Config::fromJsonString(
+        std::string_view(reinterpret_cast<const char*>(data), size));
     if (!config)
         return 0;
     // A record that was read can be written again and reads back with the same members.

@@ -98,7 +98,9 @@ void AppDelegate::launchMainApp() {
     terminateAfterEight();
 }
 
-bool AppDelegate::mainAppRunning() const { return c.runningPrograms.isRunning(mainAppIdentifier); }
+bool AppDelegate::mainAppRunning() const {
+    return c.runningPrograms.isRunning(mainAppIdentifier);
+}
 
 void AppDelegate::terminate() {
     if (terminated)

@@ -1,11 +1,9 @@
 #include "AppDelegate.h"
-
+#include "app/login/Identifiers.h"
 #include "platform/linux/DBusNotifications.h"
 #include "platform/linux/QtMainQueue.h"
 #include "platform/linux/QtProcessStarter.h"
 #include "platform/linux/SyslogLog.h"
-
-#include "app/login/Identifiers.h"
 
 #include <QCoreApplication>
 #include <QDBusConnection>

@@ -45,7 +45,9 @@ std::optional<Bookmark> Bookmark::decode(const Data& data) {
 
 BookmarkManager::BookmarkManager(Collaborators collaborators) : c(collaborators) {}
 
-std::string BookmarkManager::key(int id) { return "bookmark-" + std::to_string(id); }
+std::string BookmarkManager::key(int id) {
+    return "bookmark-" + std::to_string(id);
+}
 
 void BookmarkManager::storeBookmark(const std::filesystem::path& path, int id) {
     const std::filesystem::path absolute = path.lexically_normal();

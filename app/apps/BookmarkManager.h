@@ -1,7 +1,6 @@
 #pragma once
 
 #include "FileIdentity.h"
-
 #include "app/core/Log.h"
 #include "app/core/MainQueue.h"
 #include "app/settings/Defaults.h"

@@ -3,7 +3,6 @@
 #include "DistributedNotifications.h"
 #include "LoginItems.h"
 #include "RunningPrograms.h"
-
 #include "app/core/Log.h"
 #include "app/core/MainQueue.h"
 #include "app/core/SystemInfo.h"

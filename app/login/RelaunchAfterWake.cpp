@@ -42,8 +42,8 @@ void RelaunchAfterWake::updateWakeObserver() {
 }
 
 void RelaunchAfterWake::relaunchAfterWake() {
-    const std::vector<std::string> arguments{"relaunch",
-                                             wholeSeconds(c.wakeDefaults.restartOnWakeDelay.value())};
+    const std::vector<std::string> arguments{
+        "relaunch", wholeSeconds(c.wakeDefaults.restartOnWakeDelay.value())};
     if (!c.systemInfo.isAtLeast(10, 15)) {
         // Older systems have nobody to answer: once the launcher runs, it waits for this program
         // to go, so quit right away.

@@ -2,7 +2,6 @@
 
 #include "DistributedNotifications.h"
 #include "ProcessStarter.h"
-
 #include "app/apps/WakeNotifier.h"
 #include "app/core/Log.h"
 #include "app/core/SystemInfo.h"

@@ -2,7 +2,6 @@
 
 #include <cmath>
 #include <exception>
-
 #include <nlohmann/json.hpp>
 
 namespace zentrivo {
@@ -34,8 +33,8 @@ std::optional<Config> Config::fromJsonString(std::string_view text) {
     if (!bundleId || !bundleId->is_string() || !version || !version->is_string() || !timestamp ||
         !timestamp->is_number() || !values || !values->is_object())
         return std::nullopt;
-    Config config{bundleId->get<std::string>(), version->get<std::string>(),
-                  timestamp->get<double>(), {}};
+    Config config{
+        bundleId->get<std::string>(), version->get<std::string>(), timestamp->get<double>(), {}};
     // A timestamp that is no finite number cannot be compared with the last one applied.
     if (!std::isfinite(config.timestamp))
         return std::nullopt;
@@ -48,7 +47,9 @@ std::optional<Config> Config::fromJsonString(std::string_view text) {
     return config;
 }
 
-Date Config::date() const { return Date(Date::duration(timestamp + referenceDateOffset)); }
+Date Config::date() const {
+    return Date(Date::duration(timestamp + referenceDateOffset));
+}
 
 double Config::timestampOf(Date date) {
     return date.time_since_epoch().count() - referenceDateOffset;
@@ -57,7 +58,6 @@ double Config::timestampOf(Date date) {
 } // namespace zentrivo
 
 #include "Defaults.h"
-
 #include "app/model/ReticleSpecModel.h"
 
 #include <cstdlib>
@@ -75,8 +75,10 @@ std::optional<std::filesystem::path> cloudFolderPath(const Defaults& defaults) {
 }
 
 Config currentConfig(Defaults& defaults, const ReticleSpecModel& model, Date now) {
-    Config config{"com.tovelane.ZentrivoPro", std::to_string(ZENTRIVO_BUILD_NUMBER),
-                  Config::timestampOf(now), {}};
+    Config config{"com.tovelane.ZentrivoPro",
+                  std::to_string(ZENTRIVO_BUILD_NUMBER),
+                  Config::timestampOf(now),
+                  {}};
     // The panel this machine shows, which is the default one when none is stored.
     config.defaults[defaults.mainReticleSpec.key()].stringValue = model.mainSpec().toJsonString();
     config.defaults[defaults.safeAreaSize.key()].intValue = defaults.safeAreaSize.value();

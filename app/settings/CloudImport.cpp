@@ -1,7 +1,6 @@
 #include "CloudImport.h"
 
 #include "CloudConfig.h"
-
 #include "app/core/Notifications.h"
 
 #include <chrono>

@@ -3,7 +3,6 @@
 #include "CloudImportQuestion.h"
 #include "CloudStore.h"
 #include "Defaults.h"
-
 #include "app/core/MainQueue.h"
 #include "app/core/NotificationCenter.h"
 #include "app/model/ReticleSpecModel.h"

@@ -9,8 +9,12 @@
 namespace zentrivo::platform {
 namespace {
 
-QString text(const char* s) { return QString::fromLatin1(s); }
-QString text(std::string_view s) { return QString::fromUtf8(s.data(), qsizetype(s.size())); }
+QString text(const char* s) {
+    return QString::fromLatin1(s);
+}
+QString text(std::string_view s) {
+    return QString::fromUtf8(s.data(), qsizetype(s.size()));
+}
 
 } // namespace
 
@@ -48,25 +52,24 @@ DBusNotifications::DBusNotifications(const QDBusConnection& bus, Log& log)
 
 DBusNotifications::~DBusNotifications() {
     if (bus.isConnected())
-        bus.disconnect(QString(), text(distributedSignal::path),
-                       text(distributedSignal::interface), text(distributedSignal::member),
-                       receiver.get(), SLOT(posted(QString, QString)));
+        bus.disconnect(QString(), text(distributedSignal::path), text(distributedSignal::interface),
+                       text(distributedSignal::member), receiver.get(),
+                       SLOT(posted(QString, QString)));
 }
 
 void DBusNotifications::post(std::string_view name, std::string_view object) {
     if (!bus.isConnected())
         return;
-    QDBusMessage message =
-        QDBusMessage::createSignal(text(distributedSignal::path), text(distributedSignal::interface),
-                                   text(distributedSignal::member));
+    QDBusMessage message = QDBusMessage::createSignal(text(distributedSignal::path),
+                                                      text(distributedSignal::interface),
+                                                      text(distributedSignal::member));
     message << text(name) << text(object);
     if (!bus.send(message))
         log.error("cannot send " + std::string(name) + ": " +
                   bus.lastError().message().toStdString());
 }
 
-DistributedNotifications::Token DBusNotifications::addObserver(std::string name,
-                                                               std::string object,
+DistributedNotifications::Token DBusNotifications::addObserver(std::string name, std::string object,
                                                                Handler handler) {
     const Token token = nextToken++;
     observers.emplace(token, Observer{std::move(name), std::move(object),
@@ -74,7 +77,9 @@ DistributedNotifications::Token DBusNotifications::addObserver(std::string name,
     return token;
 }
 
-void DBusNotifications::removeObserver(Token token) { observers.erase(token); }
+void DBusNotifications::removeObserver(Token token) {
+    observers.erase(token);
+}
 
 bool DBusNotifications::isRunning(std::string_view identifier) const {
     if (!bus.isConnected())

@@ -2,7 +2,6 @@
 
 #include <QSocketNotifier>
 #include <QTimer>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -56,8 +55,8 @@ void InotifyCloudStore::observeChanges(ChangeHandler newHandler) {
     // Written and closed, renamed into place, or removed: the moments a key's value changes.
     if (fd < 0 ||
         ::inotify_add_watch(fd, root.c_str(), IN_CLOSE_WRITE | IN_MOVED_TO | IN_DELETE) < 0) {
-        log.error("cannot watch the cloud folder " + root.string() + " (" +
-                  std::strerror(errno) + "); configuration changes go unnoticed until restart");
+        log.error("cannot watch the cloud folder " + root.string() + " (" + std::strerror(errno) +
+                  "); configuration changes go unnoticed until restart");
     } else {
         notifier = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
         QObject::connect(notifier.get(), &QSocketNotifier::activated, context.get(),

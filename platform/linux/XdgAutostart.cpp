@@ -5,8 +5,8 @@
 #include <cstring>
 #include <fcntl.h>
 #include <fstream>
-#include <sys/stat.h>
 #include <sstream>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace zentrivo::platform {
@@ -79,7 +79,9 @@ std::string firstExecArgument(const std::string& value) {
     return argument;
 }
 
-std::string errnoText(int error) { return std::strerror(error); }
+std::string errnoText(int error) {
+    return std::strerror(error);
+}
 
 } // namespace
 
@@ -99,8 +101,12 @@ std::optional<std::filesystem::path> XdgAutostart::defaultFolder() {
 std::string XdgAutostart::entryText(const std::filesystem::path& program, const std::string& name) {
     return "[Desktop Entry]\n"
            "Type=Application\n"
-           "Name=" + name + "\n"
-           "Exec=" + quoteExecArgument(program.string()) + "\n"
+           "Name=" +
+           name +
+           "\n"
+           "Exec=" +
+           quoteExecArgument(program.string()) +
+           "\n"
            "Icon=com.tovelane.ZentrivoPro\n"
            "NoDisplay=true\n"
            "X-GNOME-Autostart-enabled=true\n";
@@ -195,13 +201,17 @@ std::optional<std::string> XdgAutostart::remove(const std::filesystem::path& fil
     return std::nullopt;
 }
 
-bool XdgAutostart::isMainAppEnabled() const { return isEnabled(mainEntry, mainProgram); }
+bool XdgAutostart::isMainAppEnabled() const {
+    return isEnabled(mainEntry, mainProgram);
+}
 
 std::optional<std::string> XdgAutostart::registerMainApp() {
     return write(mainEntry, mainProgram, "Zentrivo");
 }
 
-std::optional<std::string> XdgAutostart::unregisterMainApp() { return remove(mainEntry); }
+std::optional<std::string> XdgAutostart::unregisterMainApp() {
+    return remove(mainEntry);
+}
 
 bool XdgAutostart::setLauncherEnabled(bool enabled) {
     return !(enabled ? write(launcherEntry, launcherProgram, "Zentrivo Launcher")

@@ -11,12 +11,13 @@ class LoginE2eTest : public ZentrivoE2eTest {
 protected:
     /// The process holding `name` on the session bus; 0 when none does.
     int busOwner(const std::string& name) {
-        const Completed reply = run({"dbus-send", "--session", "--print-reply",
-                                     "--dest=org.freedesktop.DBus", "/org/freedesktop/DBus",
-                                     "org.freedesktop.DBus.GetConnectionUnixProcessID",
-                                     "string:" + name});
+        const Completed reply =
+            run({"dbus-send", "--session", "--print-reply", "--dest=org.freedesktop.DBus",
+                 "/org/freedesktop/DBus", "org.freedesktop.DBus.GetConnectionUnixProcessID",
+                 "string:" + name});
         std::smatch match;
-        if (reply.status != 0 || !std::regex_search(reply.output, match, std::regex("uint32 (\\d+)")))
+        if (reply.status != 0 ||
+            !std::regex_search(reply.output, match, std::regex("uint32 (\\d+)")))
             return 0;
         return std::stoi(match[1]);
     }
@@ -66,8 +67,8 @@ TEST_F(LoginE2eTest, ARecordInTheCloudFolderReplacesTheNearPanelTwoSecondsLater)
         << R"("defaults":{"mainReticleSpec":{"string":")" << panel << R"("}}})";
     const auto written = Clock::now();
     fs::rename(cloud / ".config.part", cloud / "config");
-    ASSERT_TRUE(poll([&] { return nearPanel().find("org.example.Synced") != std::string::npos; },
-                     20s))
+    ASSERT_TRUE(
+        poll([&] { return nearPanel().find("org.example.Synced") != std::string::npos; }, 20s))
         << nearPanel();
     EXPECT_GE(Clock::now() - written, 1900ms) << "imported before the two seconds had passed";
     EXPECT_EQ(before.find("org.example.Synced"), std::string::npos);

@@ -20,7 +20,10 @@ namespace zentrivo::test {
 template <typename Observer> struct ObserverList {
     std::map<std::uint64_t, Observer> observers;
     std::uint64_t next = 1;
-    std::uint64_t add(Observer o) { observers[next] = std::move(o); return next++; }
+    std::uint64_t add(Observer o) {
+        observers[next] = std::move(o);
+        return next++;
+    }
     template <typename Matches, typename Call> void notify(Matches matches, Call call) {
         for (auto& [token, o] : std::map(observers))
             if (observers.contains(token) && matches(o))
@@ -31,7 +34,10 @@ template <typename Observer> struct ObserverList {
 /// A session of one: posts are recorded, `deliver` plays another program's post.
 class FakeDistributedNotifications final : public DistributedNotifications {
 public:
-    struct Observer { std::string name, object; Handler handler; };
+    struct Observer {
+        std::string name, object;
+        Handler handler;
+    };
     void post(std::string_view name, std::string_view object) override {
         posted.push_back(std::string(name) + " " + std::string(object));
     }
@@ -52,7 +58,9 @@ class FakeWakeNotifier final : public WakeNotifier {
 public:
     Token addWakeObserver(Observer observer) override { return list.add(std::move(observer)); }
     void removeWakeObserver(Token token) override { list.observers.erase(token); }
-    void wake() { list.notify([](const Observer&) { return true; }, [](Observer& o) { o(); }); }
+    void wake() {
+        list.notify([](const Observer&) { return true; }, [](Observer& o) { o(); });
+    }
     ObserverList<Observer> list;
 };
 
@@ -78,7 +86,10 @@ public:
 
 class FakeProcessStarter final : public ProcessStarter {
 public:
-    struct Start { std::filesystem::path program; std::vector<std::string> arguments; };
+    struct Start {
+        std::filesystem::path program;
+        std::vector<std::string> arguments;
+    };
     bool start(const std::filesystem::path& program,
                const std::vector<std::string>& arguments) override {
         starts.push_back({program, arguments});

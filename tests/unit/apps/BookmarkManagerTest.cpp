@@ -1,4 +1,5 @@
 #include "app/apps/BookmarkManager.h"
+
 #include "tests/fakes/FakeDefaultsDatabase.h"
 #include "tests/fakes/FakeMainQueue.h"
 #include "tests/fakes/RecordingLog.h"
@@ -57,7 +58,7 @@ struct BookmarkRig {
     }
 };
 
-const std::vector<int> ids0to20{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10,
+const std::vector<int> ids0to20{0,  1,  2,  3,  4,  5,  6,  7,  8,  9, 10,
                                 11, 12, 13, 14, 15, 16, 17, 18, 19, 20};
 
 TEST(BookmarkManager, PassesRetryOnlyFailuresAtTheConfiguredDelayUpToTheAttempts) {
@@ -100,8 +101,8 @@ TEST(BookmarkManager, ARetryResolvesWhatWasMountedMeanwhileAndUsesAReplacedFileA
     rig.files.files["/home/u/d.txt"] = {1, 41}; // replaced by another file since
     rig.manager->loadBookmarks(ids0to20);
     using Paths = std::vector<std::filesystem::path>;
-    EXPECT_EQ(rig.files.queried, (Paths{"/home/u/a.txt", "/mnt/net/b", "/media/usb/c",
-                                        "/home/u/d.txt"}));
+    EXPECT_EQ(rig.files.queried,
+              (Paths{"/home/u/a.txt", "/mnt/net/b", "/media/usb/c", "/home/u/d.txt"}));
     rig.queue.advance(4s);
     rig.files.files["/media/usb/c"] = {1, 30};
     rig.files.queried.clear();
@@ -115,7 +116,8 @@ TEST(BookmarkManager, ARetryResolvesWhatWasMountedMeanwhileAndUsesAReplacedFileA
                                                                 {3, {"/media/usb/c", false}},
                                                                 {4, {"/home/u/d.txt", true}}}));
     // Stale bookmarks are not rewritten.
-    EXPECT_EQ(rig.db.values.at("bookmark-4"), PropertyValue(Bookmark{"/home/u/d.txt", {1, 40}}.encode()));
+    EXPECT_EQ(rig.db.values.at("bookmark-4"),
+              PropertyValue(Bookmark{"/home/u/d.txt", {1, 40}}.encode()));
 }
 
 TEST(BookmarkManager, LaterCallsCountAgainstTheSameLimit) {
@@ -136,7 +138,8 @@ TEST(BookmarkManager, StoresWhatExistsAndRemovesTheSlotsKey) {
     rig.files.files["/home/u/Music"] = {3, 99};
     rig.manager->storeBookmark("/home/u/./Music", 6);
     rig.manager->storeBookmark("/home/u/nothing-here", 8);
-    EXPECT_EQ(rig.db.values.at("bookmark-6"), PropertyValue(Bookmark{"/home/u/Music", {3, 99}}.encode()));
+    EXPECT_EQ(rig.db.values.at("bookmark-6"),
+              PropertyValue(Bookmark{"/home/u/Music", {3, 99}}.encode()));
     EXPECT_FALSE(rig.db.values.contains("bookmark-8"));
     rig.manager->removeBookmark("/home/u/Music", 6);
     EXPECT_FALSE(rig.db.values.contains("bookmark-6"));
@@ -152,8 +155,8 @@ TEST(Bookmark, DecodesOnlyWhatItEncodes) {
         return d;
     };
     EXPECT_EQ(Bookmark::decode(data(1, "/")), (Bookmark{"/", {0, 0}}));
-    for (const Data& bad : {Data{}, data(1, ""), data(2, "/a"), data(1, "a/b"),
-                            data(1, std::string("/a\0b", 4))})
+    for (const Data& bad :
+         {Data{}, data(1, ""), data(2, "/a"), data(1, "a/b"), data(1, std::string("/a\0b", 4))})
         EXPECT_EQ(Bookmark::decode(bad), std::nullopt) << bad.bytes.size();
 }
 

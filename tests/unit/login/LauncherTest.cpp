@@ -35,9 +35,9 @@ struct LauncherRig {
             running.running.insert(mainId);
         if (quitsAt)
             queue.postAfter(*quitsAt, [this] { running.running.clear(); });
-        delegate.emplace(launcher::AppDelegate::Collaborators{notifications, running, queue,
-                                                              starter, exit, log},
-                         main, std::move(args));
+        delegate.emplace(
+            launcher::AppDelegate::Collaborators{notifications, running, queue, starter, exit, log},
+            main, std::move(args));
         delegate->applicationDidFinishLaunching();
     }
 };
@@ -54,15 +54,35 @@ TEST(Launcher, StartsTheMainProgramAtTheRightTimeAndQuitsEightSecondsLater) {
         {"login, not running", {}, false, {}, {0ms}, {0ms}, {8000ms}},
         {"login, keeps running", {}, true, {}, {0ms, 3000ms, 7000ms, 12000ms}, {}, {20000ms}},
         {"login, gone at 6.999 s", {}, true, 6999ms, {0ms, 3000ms, 7000ms}, {7000ms}, {15000ms}},
-        {"login, gone at 12 s", {}, true, 12000ms, {0ms, 3000ms, 7000ms, 12000ms}, {12000ms},
+        {"login, gone at 12 s",
+         {},
+         true,
+         12000ms,
+         {0ms, 3000ms, 7000ms, 12000ms},
+         {12000ms},
          {20000ms}},
-        {"relaunch 2, gone after 1 s", {"relaunch", "2"}, true, 1000ms, {2000ms}, {2000ms},
+        {"relaunch 2, gone after 1 s",
+         {"relaunch", "2"},
+         true,
+         1000ms,
+         {2000ms},
+         {2000ms},
          {10000ms}},
-        {"relaunch 2, keeps running", {"relaunch", "2"}, true, {},
-         {2000ms, 5000ms, 9000ms, 14000ms}, {}, {22000ms}},
+        {"relaunch 2, keeps running",
+         {"relaunch", "2"},
+         true,
+         {},
+         {2000ms, 5000ms, 9000ms, 14000ms},
+         {},
+         {22000ms}},
         {"relaunch +2", {"relaunch", "+2"}, false, {}, {2000ms}, {2000ms}, {10000ms}},
-        {"the first relaunch counts", {"-x", "relaunch", "1", "relaunch", "9"}, false, {},
-         {1000ms}, {1000ms}, {9000ms}},
+        {"the first relaunch counts",
+         {"-x", "relaunch", "1", "relaunch", "9"},
+         false,
+         {},
+         {1000ms},
+         {1000ms},
+         {9000ms}},
         {"relaunch -3 waits no time", {"relaunch", "-3"}, false, {}, {0ms}, {0ms}, {8000ms}},
         {"relaunch abc: idle", {"relaunch", "abc"}, true, {}, {}, {}, {}},
         {"relaunch 2s: idle", {"relaunch", "2s"}, true, {}, {}, {}, {}},
@@ -74,7 +94,8 @@ TEST(Launcher, StartsTheMainProgramAtTheRightTimeAndQuitsEightSecondsLater) {
         SCOPED_TRACE(row.name);
         LauncherRig rig(row.args, row.mainRuns, row.quitsAt);
         // The ".pong" is the very first thing, before any look at the main program.
-        EXPECT_EQ(rig.notifications.posted, Args{"com.tovelane.ZentrivoPro.pong " + std::string(mainId)});
+        EXPECT_EQ(rig.notifications.posted,
+                  Args{"com.tovelane.ZentrivoPro.pong " + std::string(mainId)});
         if (row.args.empty()) { // the login start looks at once
             EXPECT_EQ(rig.running.checks.times, Times{0ms});
         }

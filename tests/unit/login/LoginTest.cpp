@@ -48,14 +48,38 @@ TEST(LaunchOnLogin, CurrentSystemsRegisterTheMainProgramOnlyWhenTheStateDiffers)
         {"on, wanted on: nothing", true, true, false, {}, {}, {}, {}},
         {"on, wanted off", true, false, false, {}, {}, {"unregister"}, {}},
         {"off, wanted off: nothing", false, false, false, {}, {}, {}, {}},
-        {"registering fails", false, true, false, "Read-only file system", {}, {"register"},
+        {"registering fails",
+         false,
+         true,
+         false,
+         "Read-only file system",
+         {},
+         {"register"},
          {"Failed to enable launch at login: Read-only file system"}},
-        {"unregistering fails", true, false, false, {}, "Permission denied", {"unregister"},
+        {"unregistering fails",
+         true,
+         false,
+         false,
+         {},
+         "Permission denied",
+         {"unregister"},
          {"Failed to disable launch at login: Permission denied"}},
-        {"enabling while enabled registers again", true, true, true, {}, {},
-         {"unregister", "register"}, {}},
-        {"... ignoring the unregister error", true, true, true, {}, "busy",
-         {"unregister", "register"}, {}},
+        {"enabling while enabled registers again",
+         true,
+         true,
+         true,
+         {},
+         {},
+         {"unregister", "register"},
+         {}},
+        {"... ignoring the unregister error",
+         true,
+         true,
+         true,
+         {},
+         "busy",
+         {"unregister", "register"},
+         {}},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -84,9 +108,15 @@ TEST(LaunchOnLogin, OlderSystemsSwitchTheLauncherOffThenAsWantedWithOneRetryAfte
     const Row rows[] = {
         {true, 0, {"launcher off", "launcher on"}, {"launcher off", "launcher on"}, {}},
         {false, 0, {"launcher off", "launcher off"}, {"launcher off", "launcher off"}, {}},
-        {true, 1, {"launcher off", "launcher on"}, {"launcher off", "launcher on", "launcher on"},
+        {true,
+         1,
+         {"launcher off", "launcher on"},
+         {"launcher off", "launcher on", "launcher on"},
          {retry}},
-        {true, 2, {"launcher off", "launcher on"}, {"launcher off", "launcher on", "launcher on"},
+        {true,
+         2,
+         {"launcher off", "launcher on"},
+         {"launcher off", "launcher on", "launcher on"},
          {retry, "Still unable to set launch on login"}},
     };
     for (const Row& row : rows) {
@@ -167,8 +197,10 @@ TEST(RelaunchAfterWake, ObservesWakesOnlyWithTheTrackpadGestureAndTheUsersConsen
 
 TEST(RelaunchAfterWake, StartsTheLauncherWithTheDelayInWholeSecondsAndQuitsOnItsPong) {
     const std::pair<std::optional<float>, const char*> delays[] = {
-        {2.7f, "2"},  {1.9f, "1"}, {std::nullopt, "1"}, {0.0f, "1"}, {0.5f, "0"},
-        {-3.5f, "0"}, {1e30f, "86400"}, {std::numeric_limits<float>::infinity(), "1"},
+        {2.7f, "2"},         {1.9f, "1"},
+        {std::nullopt, "1"}, {0.0f, "1"},
+        {0.5f, "0"},         {-3.5f, "0"},
+        {1e30f, "86400"},    {std::numeric_limits<float>::infinity(), "1"},
     };
     for (const auto& [delay, seconds] : delays) {
         SCOPED_TRACE(seconds);

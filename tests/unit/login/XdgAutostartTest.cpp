@@ -1,4 +1,5 @@
 #include "platform/linux/XdgAutostart.h"
+
 #include "tests/unit/platform/TemporaryDirectory.h"
 
 #include <glib.h>
@@ -34,8 +35,8 @@ std::string programGioRuns(const std::filesystem::path& entry) {
 
 TEST(XdgAutostart, EntriesStartTheirProgramAndGoAway) {
     // Quotes, blanks, a dollar, a backquote, a backslash and a percent sign reach it unchanged.
-    for (const std::string main : {"/usr/bin/zentrivo",
-                                   "/opt/my \"odd\" $HOME `x` back\\slash 100%/bin/zentrivo"}) {
+    for (const std::string main :
+         {"/usr/bin/zentrivo", "/opt/my \"odd\" $HOME `x` back\\slash 100%/bin/zentrivo"}) {
         SCOPED_TRACE(main);
         TemporaryDirectory home;
         const auto folder = home / "config/autostart"; // created on the way

@@ -1,6 +1,7 @@
+#include "app/settings/CloudImport.h"
+
 #include "app/core/Notifications.h"
 #include "app/settings/CloudConfig.h"
-#include "app/settings/CloudImport.h"
 #include "tests/fakes/FakeDefaultsDatabase.h"
 #include "tests/fakes/FakeMainQueue.h"
 #include "tests/fakes/FreedesktopTestProfile.h"
@@ -35,19 +36,23 @@ struct FakeQuestion final : CloudImportQuestion {
 };
 
 /// A panel other than the (empty) default: a terminal in the top slot.
-constexpr const char* terminalPanel = R"({"id":0,"t":{"stringValue":"org.gnome.Terminal","type":0}})";
+constexpr const char* terminalPanel =
+    R"({"id":0,"t":{"stringValue":"org.gnome.Terminal","type":0}})";
 
 /// A record as another machine writes it, at `timestamp` (seconds since 2001).
-std::string record(double timestamp, const std::string& defaults =
-                                         R"({"mainReticleSpec":{"string":)" +
-                                         nlohmann::json(terminalPanel).dump() +
-                                         R"(},"safeAreaSize":{"int":40},"iCloudSync":{"int":1}})") {
+std::string
+record(double timestamp,
+       const std::string& defaults = R"({"mainReticleSpec":{"string":)" +
+                                     nlohmann::json(terminalPanel).dump() +
+                                     R"(},"safeAreaSize":{"int":40},"iCloudSync":{"int":1}})") {
     return R"({"bundleId":"com.tovelane.ZentrivoPro","version":"7","timestamp":)" +
            nlohmann::json(timestamp).dump() + R"(,"defaults":)" + defaults + "}";
 }
 
 /// 2001-01-01T00:00:00Z + `seconds`, as a date.
-Date at2001(double seconds) { return Date(Date::duration(978307200.0 + seconds)); }
+Date at2001(double seconds) {
+    return Date(Date::duration(978307200.0 + seconds));
+}
 
 struct CloudRig {
     test::FakeDefaultsDatabase db;
@@ -116,8 +121,8 @@ TEST(CloudImport, AppliesOnlyRecordsNewerThanTheLastOne) {
         ASSERT_TRUE(rig.lastSync());
         EXPECT_NEAR(*rig.lastSync(), applied ? timestamp : 100.0, 1e-6);
         EXPECT_EQ(rig.question.asked, 0);
-        EXPECT_EQ(rig.model->mainSpec(), applied ? *ReticleSpec::fromJsonString(terminalPanel)
-                                                 : ReticleSpec{});
+        EXPECT_EQ(rig.model->mainSpec(),
+                  applied ? *ReticleSpec::fromJsonString(terminalPanel) : ReticleSpec{});
         // The same record seen again (at the next start, say) is not applied twice.
         rig.arrives(record(timestamp));
         EXPECT_EQ(rig.imported, applied ? 1 : 0);
