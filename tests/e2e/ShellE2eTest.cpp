@@ -30,6 +30,14 @@ protected:
     }
 
     bool reticleVisible() { return xdotool("search --onlyvisible" + reticle).status == 0; }
+
+    /// Pixels of the tray icon's mid grey at the top right of the screen, where the tray sits.
+    int trayGreyPixels() {
+        const Completed shot = run({"sh", "-c",
+                                    "import -window root -crop 320x32+960+0 -depth 8 txt:- | "
+                                    "grep -c '#808080'"});
+        return std::atoi(shot.output.c_str());
+    }
 };
 
 TEST_F(ShellE2eTest, ShowAndCloseByCommandOrUrlRunTheSlotOnlyWhenAsked) {
@@ -97,6 +105,21 @@ TEST_F(ShellE2eTest, ASecondStartReopensAndAChangedPanelTakesEffectAtOnce) {
     ASSERT_EQ(xdotool("keyup Alt_L Super_L").status, 0);
     ASSERT_TRUE(waitGone(20s));
     expectRan("app-new");
+}
+
+TEST_F(ShellE2eTest, TheTrayIconShowsInATrayAndHidesAtOnceWhenAskedTo) {
+    ChildProcess tray({"trayer", "--edge", "top", "--align", "right", "--widthtype", "request",
+                       "--height", "24"},
+                      env, root / "trayer.log");
+    ASSERT_EQ(xdotool("search --sync --onlyvisible --classname '^panel$'").status, 0);
+    EXPECT_EQ(trayGreyPixels(), 0);
+    start();
+    // The monochrome glyph: eight squares and a dot, over a hundred grey pixels at 16 px.
+    EXPECT_TRUE(poll([&] { return trayGreyPixels() > 50; }));
+    write("hideMenuBarIcon", "-bool", "true");
+    EXPECT_TRUE(poll([&] { return trayGreyPixels() == 0; }));
+    write("hideMenuBarIcon", "-bool", "false");
+    EXPECT_TRUE(poll([&] { return trayGreyPixels() > 50; }));
 }
 
 } // namespace
