@@ -6,6 +6,7 @@ packages=(
   # build
   build-essential cmake ninja-build ccache pkg-config git
   qt6-base-dev libqt6svg6 libx11-dev libxi-dev libxtst-dev libxrandr-dev libevdev-dev libudev-dev
+  libxext-dev libxfixes-dev  # window shapes and the compositor watch without a compositor
   libglib2.0-dev libsqlite3-dev nlohmann-json3-dev libutf8proc-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev  # the fuzz targets: libFuzzer is only recommended by clang

@@ -136,9 +136,13 @@ void AppDelegate::startGestureCoordinator() {
         SlotIcons::Collaborators{workspace, defaults, log, platform::gioCustomIcon});
     reticleView = std::make_unique<QtReticleView>(QtReticleView::Collaborators{
         defaults, *model, notificationCenter, mainQueue, workspace, *frontmostAppDetection,
-        arrowKeys, *icons, appearance.get()});
+        arrowKeys, *icons,
+        [this](const std::vector<std::filesystem::path>& items,
+               const std::filesystem::path& folder) { files.moveOrCopy(items, folder, true); },
+        appearance.get()});
     reticleWindow = std::make_unique<QtReticleWindow>(QtReticleWindow::Collaborators{
-        defaults, mainQueue, arrowKeys, *reticleView, [this] { return input.primaryScreen(); }});
+        defaults, mainQueue, arrowKeys, *reticleView, [this] { return input.primaryScreen(); },
+        QtReticleWindow::qtMonitors, &compositorWatch, &windowShape});
     reticleWindow->warmUp();
     reticleManager = std::make_unique<ReticleManager>(ReticleManager::Collaborators{
         defaults, *model, mainQueue, notificationCenter, workspace, haptics, systemInfo, arrowKeys,

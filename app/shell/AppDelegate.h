@@ -37,8 +37,10 @@
 #include "platform/linux/SqliteDefaultsDatabase.h"
 #include "platform/linux/TouchpadAccess.h"
 #include "platform/linux/TouchpadTapService.h"
+#include "platform/linux/X11CompositorWatch.h"
 #include "platform/linux/X11HotKeyService.h"
 #include "platform/linux/X11InputMonitor.h"
+#include "platform/linux/X11WindowShape.h"
 #include "platform/linux/XdgAutostart.h"
 
 #include <QMenu>
@@ -149,6 +151,10 @@ private:
     CloudImportMessageBox cloudQuestion;
     std::unique_ptr<platform::InotifyCloudStore> cloudStore;
     std::unique_ptr<CloudImport> cloudImport;
+
+    /// Without a compositing manager the reticle's window is cut to its slots.
+    platform::X11CompositorWatch compositorWatch{log};
+    platform::X11WindowShape windowShape{log};
 
     // Built at launch, after the version check has set the first-run values they read.
     std::unique_ptr<ReticleSpecModel> model;

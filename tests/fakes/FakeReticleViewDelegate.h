@@ -13,11 +13,14 @@ public:
     void setFar(bool) override {}
     std::optional<Point> reticleWindowPosition() const override { return std::nullopt; }
     void windowAppeared(Rect) override {}
-    void setIsReceivingDrag(bool) override {}
-    void slotReplacedByDrop() override {}
+    void setIsReceivingDrag(bool receiving) override { receivingDrag = receiving; }
+    void slotReplacedByDrop() override { ++replacedByDrop; }
     void dismiss(bool) override {}
 
     std::optional<Directional> selected;
+    /// The last drag state a slot reported, and how often a drop replaced a slot.
+    bool receivingDrag = false;
+    int replacedByDrop = 0;
 };
 
 } // namespace zentrivo::test

@@ -1,5 +1,6 @@
 #include "QtReticleView.h"
 
+#include "QtSlotDrops.h"
 #include "ReticleSlotWidget.h"
 #include "SlotDecorations.h"
 #include "SlotIcons.h"
@@ -44,6 +45,12 @@ QtReticleView::QtReticleView(const Collaborators& collaborators, QWidget* parent
     : QWidget(parent), c(collaborators) {
     setAttribute(Qt::WA_TranslucentBackground);
     setFixedSize(panelSize, panelSize);
+    slotDrops = new QtSlotDrops(
+        SlotDrops::Collaborators{c.defaults, c.model, c.notificationCenter, c.workspace,
+                                 c.frontmostAppDetection, c.moveIntoFolder},
+        QtSlotDrops::Hooks{[this] { return showingFar; }, [this] { return delegate; },
+                           [this] { reloadSlotImages(); }},
+        this);
     for (Directional d : allDirections) {
         auto* widget = new ReticleSlotWidget(d, this);
         const auto [row, column] = gridCells[indexOf(d)];
@@ -58,6 +65,7 @@ QtReticleView::QtReticleView(const Collaborators& collaborators, QWidget* parent
                 delegate->dismiss(true);
         });
         slotWidgets[indexOf(d)] = widget;
+        slotDrops->attach(*widget);
     }
     applyHighlightColor();
     reloadSlotImages();
@@ -238,42 +246,37 @@ void QtReticleView::applySlotStyling() {
 }
 
 void QtReticleView::updateLaunchedViews() {
-    std::vector<RunningApp> running;
-    if (backingVisible)
-        running = c.workspace.runningApplications();
+    // Marks show only over the backing: without it the desktop is not even asked what runs.
+    const std::vector<RunningApp> running =
+        backingVisible ? c.workspace.runningApplications() : std::vector<RunningApp>{};
     const auto runs = [&](const std::string& bundleId) {
-        for (const auto& app : running)
-            if (app.bundleIdentifier == bundleId)
-                return true;
-        return false;
+        return std::any_of(running.begin(), running.end(),
+                           [&](const RunningApp& app) { return app.bundleIdentifier == bundleId; });
     };
     for (Directional d : allDirections) {
         bool show = false;
-        if (backingVisible) {
-            if (const auto action = slotAction(d)) {
-                switch (action->type) {
-                case ActionType::app:
-                    show = runs(action->stringValue);
-                    break;
-                case ActionType::file:
-                    // A desktop entry in a file slot is an application in its own right.
-                    if (QFileInfo(QString::fromStdString(action->stringValue)).suffix() !=
-                        QLatin1String("desktop"))
-                        break;
-                    for (const auto& app : running)
-                        show = show || (app.bundlePath && *app.bundlePath == action->stringValue);
-                    break;
-                case ActionType::lastApp:
-                    if (const auto& last = c.frontmostAppDetection.lastApp(
-                            c.defaults.lastFrontAppCanBeZentrivo.value()))
-                        show = runs(last->bundleId);
-                    break;
-                case ActionType::runningApp:
-                    break;
-                }
+        if (const auto action = slotAction(d)) {
+            switch (action->type) {
+            case ActionType::app:
+                show = runs(action->stringValue);
+                break;
+            case ActionType::file:
+                // A desktop entry in a file slot is an application in its own right.
+                show = QFileInfo(QString::fromStdString(action->stringValue)).suffix() ==
+                           QLatin1String("desktop") &&
+                       std::any_of(running.begin(), running.end(), [&](const RunningApp& app) {
+                           return app.bundlePath == action->stringValue;
+                       });
+                break;
+            case ActionType::lastApp:
+                if (const auto& last = c.frontmostAppDetection.lastApp(
+                        c.defaults.lastFrontAppCanBeZentrivo.value()))
+                    show = runs(last->bundleId);
+                break;
+            case ActionType::runningApp:
+                break;
             }
         }
-        slotWidget(d).setLaunchedColor(slotDecorations::launchedMarkColor(isDark()));
         slotWidget(d).setLaunchedVisible(show);
     }
 }

@@ -4,6 +4,7 @@
 #include "app/model/Action.h"
 #include "app/reticle/Appearance.h"
 #include "app/reticle/ReticleView.h"
+#include "app/reticle/SlotDrops.h"
 #include "app/reticle/SlotContainers.h"
 
 #include <QWidget>
@@ -17,6 +18,7 @@ class ArrowKeys;
 class Defaults;
 class FrontmostAppDetection;
 class MainQueue;
+class QtSlotDrops;
 class ReticleSlotWidget;
 class ReticleSpecModel;
 class SlotIcons;
@@ -32,13 +34,15 @@ class QtReticleView final : public QWidget, public ReticleView {
 public:
     struct Collaborators {
         Defaults& defaults;
-        const ReticleSpecModel& model;
+        ReticleSpecModel& model;
         NotificationCenter& notificationCenter;
         MainQueue& mainQueue;
-        const Workspace& workspace;
+        Workspace& workspace;
         const FrontmostAppDetection& frontmostAppDetection;
         ArrowKeys& arrowKeys;
         SlotIcons& icons;
+        /// Where files dropped on a folder's slot go (moved, with prompts for taken names).
+        SlotDrops::MoveIntoFolder moveIntoFolder = {};
         /// The desktop's colour-scheme preference; without one the palette decides.
         Appearance* appearance = nullptr;
     };
@@ -82,6 +86,8 @@ public:
     void applyBackground();
 
     const ReticleSlotWidget& slot(Directional position) const;
+    /// Drops on the slots, and whether a drag is over one.
+    const QtSlotDrops& drops() const noexcept { return *slotDrops; }
     bool isBackingVisible() const noexcept { return backingVisible; }
     bool isShowingFar() const noexcept { return showingFar; }
 
@@ -107,6 +113,7 @@ private:
     std::shared_ptr<WorkItem> flashWorkItem;
     std::vector<NotificationCenter::Token> observerTokens;
     Appearance::Token appearanceToken = 0;
+    QtSlotDrops* slotDrops = nullptr;
 };
 
 } // namespace zentrivo

@@ -1,18 +1,23 @@
 #pragma once
 
 #include "app/reticle/ReticleWindow.h"
+#include "app/reticle/WindowShape.h"
 #include "platform/linux/PrimaryScreen.h"
 
 #include <QPointer>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <vector>
 
+class QPoint;
 class QVariantAnimation;
 class QWidget;
 
 namespace zentrivo {
 
 class ArrowKeys;
+class CompositorWatch;
 class Defaults;
 class MainQueue;
 class QtReticleView;
@@ -27,12 +32,26 @@ public:
     /// The primary screen in X11 root coordinates, read at each conversion (screens change).
     using ScreenSource = std::function<platform::PrimaryScreen()>;
 
+    /// One monitor in X11 root coordinates (pixels) with its device pixel ratio.
+    struct Monitor {
+        int left = 0, top = 0, width = 0, height = 0;
+        double devicePixelRatio = 1.0;
+    };
+    /// The monitors now, read at each placement (monitors come and go).
+    using MonitorSource = std::function<std::vector<Monitor>()>;
+
     struct Collaborators {
         Defaults& defaults;
         MainQueue& mainQueue;
         ArrowKeys& arrowKeys;
         QtReticleView& view;
         ScreenSource primaryScreen;
+        /// Empty: the primary screen is the one monitor.
+        MonitorSource monitors = {};
+        /// Without a watch a compositing manager is taken to run: the window stays whole.
+        CompositorWatch* compositor = nullptr;
+        /// Cuts the window to its slots while no compositing manager runs.
+        WindowShape* shape = nullptr;
     };
 
     /// The window's title and the name tests and tools find it by.
@@ -49,6 +68,8 @@ public:
 
     // ReticleWindow
     void showWindow() override;
+    /// Moves the window as asked, then into the monitor that holds its centre (see
+    /// `placePanel`); `frame()` reports where it went.
     void close() override;
     void setCloseCompletion(std::function<void()> completion) override;
     Rect frame() const override;
@@ -60,9 +81,27 @@ public:
 
     /// The primary screen as Qt sees it (the default screen source).
     static platform::PrimaryScreen qtPrimaryScreen();
+    /// The monitors as Qt sees them (its screens: RandR monitors on X11), in X11 pixels.
+    static std::vector<Monitor> qtMonitors();
+
+    /// Whether the window is drawn for a desktop without a compositing manager: cut to its
+    /// slots, empty ring slots as faint outlines.
+    bool isShaped() const noexcept { return !compositing; }
+    /// The window's shape without a compositing manager, in window pixels: what is drawn and
+    /// what takes input, both every slot but an empty centre (empty ring slots stay drop targets
+    /// and show their outline), or the whole window with the backing on.
+    std::pair<std::vector<ShapeRect>, std::vector<ShapeRect>> shapeRects() const;
+    /// The width of an empty ring slot's outline, in pixels.
+    static constexpr int outlineWidth = 2;
 
 private:
+    class Outlines;
     void closeNow();
+    std::vector<Monitor> monitors() const;
+    std::optional<Monitor> monitorAt(QPoint logical) const;
+    void setCompositing(bool compositing);
+    /// Sends the shape to the window system when it differs from the one it has.
+    void refreshShape();
 
     Collaborators c;
     std::unique_ptr<QWidget> window;
@@ -70,6 +109,9 @@ private:
     std::shared_ptr<WorkItem> closeWorkItem;
     std::shared_ptr<WorkItem> appearWorkItem;
     std::function<void()> closeCompletion;
+    bool compositing = true;
+    Outlines* outlines = nullptr;
+    std::optional<std::pair<std::vector<ShapeRect>, std::vector<ShapeRect>>> appliedShape;
 };
 
 } // namespace zentrivo

@@ -1,0 +1,128 @@
+#include "ZentrivoE2eSession.h"
+
+namespace zentrivo::e2e {
+namespace {
+
+/// Drops on the reticle, dragged from another program (tools/drag-source.cpp) while Super+Alt
+/// summons the reticle, and what the open reticle looks like on a desktop without a compositor.
+class DropE2eTest : public ZentrivoE2eTest {
+protected:
+    void TearDown() override {
+        if (source && HasFailure())
+            std::cerr << "the drag source's log:\n" << source->log() << std::endl;
+        source.reset();
+        ZentrivoE2eTest::TearDown();
+    }
+
+    /// Opens the drag source with `urls`, presses on it and starts the drag, summons the reticle
+    /// at the cursor (300,200) and moves by `move` onto a slot; true once that slot answered the
+    /// drag with `answer`.
+    bool dragOntoSlot(const Commands& urls, const std::string& move, const std::string& answer) {
+        Commands argv{ZENTRIVO_E2E_DRAG_SOURCE};
+        argv.insert(argv.end(), urls.begin(), urls.end());
+        source = std::make_unique<ChildProcess>(argv, env, root / "drag.log");
+        // Separate steps: once the drag runs, the drag source holds the pointer, and xdotool's
+        // --sync (which waits to see the pointer arrive) is left waiting.
+        for (const std::string& step :
+             {std::string("search --sync --onlyvisible --name '^Zentrivo Drag Source$'"),
+              std::string("mousemove 280 200 mousedown 1"), std::string("mousemove_relative 10 0"),
+              std::string("mousemove_relative 10 0"),
+              "keydown Super_L Alt_L search --sync --onlyvisible" + reticle,
+              "mousemove_relative -- " + half(move, 0), "mousemove_relative -- " + half(move, 1)}) {
+            const Completed done = xdotool(step);
+            EXPECT_EQ(done.status, 0) << step << ": " << done.output;
+        }
+        return waitUntil([&] { return source->log().find("answer: " + answer) != std::string::npos; },
+                         20s);
+    }
+
+    /// Drops, then waits for the drag source to report how the drop ended.
+    std::string drop() {
+        EXPECT_EQ(xdotool("mouseup 1").status, 0);
+        std::string outcome;
+        waitUntil([&] {
+            const std::string log = source->log();
+            const auto at = log.find("drop: ");
+            if (at != std::string::npos)
+                outcome = log.substr(at + 6, log.find('\n', at) - at - 6);
+            return !outcome.empty();
+        }, 20s);
+        return outcome;
+    }
+
+    void release() {
+        ASSERT_EQ(xdotool("keyup Alt_L Super_L").status, 0);
+        ASSERT_TRUE(waitGone(20s));
+    }
+
+    std::string panels() { return run({ZENTRIVO_E2E_CTL, "panels"}).output; }
+
+    /// The first (`part` 0) or second half of a move "dx dy", so the drag passes over the slot's
+    /// edge on its way in.
+    static std::string half(const std::string& move, int part) {
+        int dx = 0, dy = 0;
+        std::sscanf(move.c_str(), "%d %d", &dx, &dy);
+        const int hx = dx / 2, hy = dy / 2;
+        return part == 0 ? std::to_string(hx) + " " + std::to_string(hy)
+                         : std::to_string(dx - hx) + " " + std::to_string(dy - hy);
+    }
+
+    std::unique_ptr<ChildProcess> source;
+};
+
+TEST_F(DropE2eTest, ADesktopEntryDroppedOnAnEmptyRingSlotTakesIt) {
+    addApp("app-t");
+    addApp("dropped-app");
+    write("mainReticleSpec", "-string", "{\"id\":0," + slot("t", "app-t") + "}");
+    write("lastVersion", "-string", "1");
+    write("reticleFlags", "-int", "1572864");
+    start();
+
+    const std::string entry = "file://" + (applications() / "dropped-app.desktop").string();
+    ASSERT_TRUE(dragOntoSlot({entry}, "84 0", "copy")) << "slot r answers copy";
+    EXPECT_EQ(drop(), "copy");
+    ASSERT_TRUE(poll([&] { return panels().find(slot("r", "dropped-app")) != std::string::npos; }))
+        << panels();
+    release();
+    expectRan(nullptr); // the drop cleared the selection: releasing ran nothing
+}
+
+TEST_F(DropE2eTest, TwoFilesDroppedOnAFolderSlotMoveInAndATakenNameIsKeptBoth) {
+    const fs::path inbox = root / "Inbox", from = root / "from";
+    fs::create_directories(inbox);
+    fs::create_directories(from);
+    std::ofstream(inbox / "a.txt") << "already here";
+    std::ofstream(from / "a.txt") << "dropped a";
+    std::ofstream(from / "b.txt") << "dropped b";
+    write("mainReticleSpec", "-string", "{\"id\":0," + slot("t", inbox.string(), 1) + "}");
+    write("lastVersion", "-string", "1");
+    write("reticleFlags", "-int", "1572864");
+    start();
+
+    ASSERT_TRUE(dragOntoSlot({"file://" + (from / "a.txt").string(),
+                              "file://" + (from / "b.txt").string()},
+                             "0 -84", "move"));
+    EXPECT_EQ(drop(), "move");
+    ASSERT_TRUE(waitUntil([&] { return fs::exists(inbox / "b.txt"); }, 20s));
+    const Completed prompt = xdotool("search --sync --onlyvisible --name '^Item Already Exists$' "
+                                     "getwindowgeometry --shell");
+    int left, top, width, height;
+    ASSERT_EQ(std::sscanf(prompt.output.c_str(), "WINDOW=%*u X=%d Y=%d WIDTH=%d HEIGHT=%d", &left,
+                          &top, &width, &height),
+              4)
+        << prompt.output;
+    // "Keep Both" is the first button of the bottom row.
+    ASSERT_EQ(xdotool("mousemove " + std::to_string(left + 50) + " " +
+                      std::to_string(top + height - 25) + " click 1")
+                  .status,
+              0);
+    ASSERT_TRUE(waitUntil([&] { return fs::exists(inbox / "a copy.txt"); }, 20s));
+    EXPECT_EQ(contents(inbox / "a.txt"), "already here");
+    EXPECT_EQ(contents(inbox / "a copy.txt"), "dropped a");
+    EXPECT_EQ(contents(inbox / "b.txt"), "dropped b");
+    EXPECT_TRUE(fs::is_empty(from)) << "both moved, none copied";
+    release();
+}
+
+} // namespace
+} // namespace zentrivo::e2e

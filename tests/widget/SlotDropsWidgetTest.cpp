@@ -1,0 +1,297 @@
+#include "app/apps/FrontmostAppDetection.h"
+#include "app/core/Notifications.h"
+#include "app/model/AppUpdate.h"
+#include "app/model/ReticleSpecModel.h"
+#include "app/reticle/ui/QtReticleView.h"
+#include "app/reticle/ui/QtSlotDrops.h"
+#include "app/reticle/ui/ReticleSlotWidget.h"
+#include "app/reticle/ui/SlotIcons.h"
+#include "app/settings/Defaults.h"
+#include "tests/fakes/FakeArrowKeys.h"
+#include "tests/fakes/FakeDefaultsDatabase.h"
+#include "tests/fakes/FakeMainQueue.h"
+#include "tests/fakes/FakeReticleViewDelegate.h"
+#include "tests/fakes/FakeWorkspace.h"
+#include "tests/fakes/FreedesktopTestProfile.h"
+#include "tests/fakes/RecordingLog.h"
+
+#include <QApplication>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QImage>
+#include <QMimeData>
+#include <QTemporaryDir>
+#include <QUrl>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+
+namespace zentrivo {
+namespace {
+
+namespace fs = std::filesystem;
+
+/// The reticle's view over fakes with drops simulated as Qt delivers them. In a temporary folder:
+/// "mail.desktop" (installed as "mail", red icon with a transparent top-left quarter),
+/// "dropped.desktop" (installed as "dropped", named "Dropped App"), "stray.desktop" (not in an
+/// application folder: no id), a folder "Inbox", a document "notes.txt".
+class SlotDropsTest : public ::testing::Test {
+protected:
+    SlotDropsTest() {
+        QImage image(32, 32, QImage::Format_ARGB32);
+        image.fill(Qt::red);
+        for (int y = 0; y < 16; ++y)
+            for (int x = 0; x < 16; ++x)
+                image.setPixel(x, y, qRgba(0, 0, 0, 0));
+        image.save(dir.filePath("icon.png"));
+        for (const char* id : {"mail", "dropped", "stray"}) {
+            std::ofstream(path(std::string(id) + ".desktop"))
+                << "[Desktop Entry]\nType=Application\nName=" << id
+                << "\nExec=true\nIcon=" << path("icon.png") << "\n";
+        }
+        workspace.installed["mail"] = path("mail.desktop");
+        workspace.installed["dropped"] = path("dropped.desktop");
+        workspace.names["dropped"] = "Dropped App";
+        fs::create_directory(path("Inbox"));
+        std::ofstream(path("notes.txt")) << "notes";
+        for (const char* name : {appUpdated, appsUpdated})
+            notifications.addObserver(name, [this](const Notification& n) {
+                posted.push_back(n.name);
+                if (const auto* update = std::any_cast<AppUpdate>(&n.object))
+                    lastUpdate = *update;
+            });
+    }
+
+    std::string path(const std::string& name) const {
+        return dir.filePath(QString::fromStdString(name)).toStdString();
+    }
+
+    QtReticleView& makeView() {
+        view = std::make_unique<QtReticleView>(QtReticleView::Collaborators{
+            defaults, model, notifications, queue, workspace, frontmost, arrowKeys, icons,
+            [this](const std::vector<fs::path>& items, const fs::path& folder) {
+                moved.push_back({items, folder});
+            }});
+        view->setDelegate(&delegate);
+        return *view;
+    }
+
+    ReticleSlotWidget& slot(Directional d) { return const_cast<ReticleSlotWidget&>(view->slot(d)); }
+
+    static std::unique_ptr<QMimeData> mime(const QList<QUrl>& urls) {
+        auto data = std::make_unique<QMimeData>();
+        data->setUrls(urls);
+        return data;
+    }
+    QUrl file(const std::string& name) const { return QUrl::fromLocalFile(QString::fromStdString(path(name))); }
+
+    /// A drag entering slot `d`: whether the source may drop, and the action answered.
+    std::pair<bool, Qt::DropAction> enter(Directional d, const QMimeData& data,
+                                          Qt::DropActions possible = Qt::CopyAction |
+                                                                     Qt::MoveAction |
+                                                                     Qt::LinkAction) {
+        // As Qt delivers it: the enter, then a move whose answer goes to the source.
+        QDragEnterEvent event(QPoint(40, 40), possible, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&slot(d), &event);
+        QDragMoveEvent move(QPoint(40, 40), possible, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&slot(d), &move);
+        return {move.isAccepted(), move.dropAction()};
+    }
+    void leave(Directional d) {
+        QDragLeaveEvent event;
+        QApplication::sendEvent(&slot(d), &event);
+    }
+    /// A drop on slot `d` after its drag entered: whether the drop was taken.
+    bool drop(Directional d, const QMimeData& data) {
+        enter(d, data);
+        QDropEvent event(QPointF(40, 40), Qt::CopyAction | Qt::MoveAction | Qt::LinkAction, &data,
+                         Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&slot(d), &event);
+        return event.isAccepted();
+    }
+
+    /// The slot's icon as drawn.
+    static QImage image(const ReticleSlotWidget& s) {
+        const QSize size(ReticleSlotWidget::iconSize, ReticleSlotWidget::iconSize);
+        return s.icon().pixmap(size, 1.0).toImage().convertToFormat(QImage::Format_ARGB32);
+    }
+
+    static constexpr const char* appUpdated = notifications::appUpdatedInReticle;
+    static constexpr const char* appsUpdated = notifications::appsUpdated;
+
+    QTemporaryDir dir;
+    test::FakeDefaultsDatabase db;
+    Defaults defaults{db};
+    test::FreedesktopTestProfile profile;
+    ReticleSpecModel model{defaults, profile};
+    NotificationCenter notifications;
+    test::FakeMainQueue queue;
+    test::FakeWorkspace workspace;
+    FrontmostAppDetection frontmost{workspace, model, profile};
+    test::FakeArrowKeys arrowKeys;
+    test::RecordingLog log;
+    SlotIcons icons{{workspace, defaults, log}};
+    test::FakeReticleViewDelegate delegate;
+    std::unique_ptr<QtReticleView> view;
+    std::vector<std::string> posted;
+    std::optional<AppUpdate> lastUpdate;
+    std::vector<std::pair<std::vector<fs::path>, fs::path>> moved;
+};
+
+TEST_F(SlotDropsTest, TheOperationAnsweredWhileADragIsOverASlotAndTheTintItShows) {
+    const Qt::DropActions all = Qt::CopyAction | Qt::MoveAction | Qt::LinkAction;
+    // name, slot r's action (none: empty), replacing on, dragged, source's actions, accepted,
+    // action answered, tinted
+    const std::tuple<const char*, std::optional<Action>, bool, QList<QUrl>, Qt::DropActions, bool,
+                     Qt::DropAction, bool>
+        rows[] = {
+            {"one app on an empty ring slot: copy", std::nullopt, true, {file("dropped.desktop")},
+             all, true, Qt::CopyAction, false},
+            {"one app with replacing off on an empty slot: refused", std::nullopt, false,
+             {file("dropped.desktop")}, all, false, Qt::IgnoreAction, false},
+            {"a document on an empty slot: refused", std::nullopt, true, {file("notes.txt")}, all,
+             false, Qt::IgnoreAction, false},
+            {"one app on an app slot: it replaces, copy", Action{"mail", ActionType::app}, true,
+             {file("dropped.desktop")}, all, true, Qt::CopyAction, true},
+            {"one app, replacing off: opened with the slot's app, link",
+             Action{"mail", ActionType::app}, false, {file("dropped.desktop")}, all, true,
+             Qt::LinkAction, true},
+            {"two apps on an app slot: link", Action{"mail", ActionType::app}, true,
+             {file("dropped.desktop"), file("mail.desktop")}, all, true, Qt::LinkAction, true},
+            {"a web link on an app slot: link", Action{"mail", ActionType::app}, true,
+             {QUrl("https://example.org/a")}, all, true, Qt::LinkAction, true},
+            {"files on a folder slot: move", Action{path("Inbox"), ActionType::file}, true,
+             {file("notes.txt")}, all, true, Qt::MoveAction, true},
+            {"a source without move: copy instead", Action{path("Inbox"), ActionType::file}, true,
+             {file("notes.txt")}, Qt::CopyAction | Qt::LinkAction, true, Qt::CopyAction, true},
+            {"a source with move only: refused", Action{"mail", ActionType::app}, true,
+             {file("notes.txt")}, Qt::MoveAction, false, Qt::IgnoreAction, true},
+            {"files on a document's slot: generic, refused",
+             Action{path("notes.txt"), ActionType::file}, true, {file("mail.desktop"), file("notes.txt")},
+             all, false, Qt::IgnoreAction, true},
+            {"files on an application file slot: link",
+             Action{path("mail.desktop"), ActionType::file}, true, {file("notes.txt")}, all, true,
+             Qt::LinkAction, true},
+        };
+    for (const auto& [name, action, replacing, urls, possible, accepted, answered, tinted] : rows) {
+        SCOPED_TRACE(name);
+        model.setMainSlot(action, Directional::r);
+        defaults.dropInReticleReplaces.set(replacing ? OptionalBool::undefined
+                                                     : OptionalBool::userDisabled);
+        auto& v = makeView();
+        const qint64 own = v.slot(Directional::r).icon().cacheKey();
+        const QImage ownImage = image(v.slot(Directional::r));
+        const auto data = mime(urls);
+        const auto [isAccepted, dropAction] = enter(Directional::r, *data, possible);
+        EXPECT_EQ(isAccepted, accepted);
+        EXPECT_EQ(isAccepted ? dropAction : Qt::IgnoreAction, answered);
+        EXPECT_TRUE(v.drops().isReceivingDrag(v.slot(Directional::r)) || !action);
+        EXPECT_EQ(delegate.receivingDrag, tinted);
+        if (tinted) {
+            // Black at half opacity over the icon, only where it is opaque: every opaque pixel
+            // at half its brightness, every alpha as it was (the red icon's clear quarter stays
+            // clear).
+            const QImage tint = image(v.slot(Directional::r));
+            ASSERT_EQ(tint.size(), ownImage.size());
+            int opaque = 0;
+            for (int y = 0; y < tint.height(); ++y)
+                for (int x = 0; x < tint.width(); ++x) {
+                    const QColor a = ownImage.pixelColor(x, y), b = tint.pixelColor(x, y);
+                    ASSERT_NEAR(b.alpha(), a.alpha(), 1) << x << "," << y;
+                    if (a.alpha() == 255 && b.alpha() == 255) {
+                        ++opaque;
+                        ASSERT_NEAR(b.red(), a.red() / 2, 1) << x << "," << y;
+                        ASSERT_NEAR(b.green(), a.green() / 2, 1) << x << "," << y;
+                        ASSERT_NEAR(b.blue(), a.blue() / 2, 1) << x << "," << y;
+                    }
+                }
+            EXPECT_GT(opaque, 0);
+        }
+        leave(Directional::r);
+        EXPECT_FALSE(v.drops().isReceivingDrag(v.slot(Directional::r)));
+        EXPECT_FALSE(delegate.receivingDrag);
+        EXPECT_EQ(v.slot(Directional::r).icon().cacheKey(), own) << "leaving restores the icon";
+    }
+}
+
+TEST_F(SlotDropsTest, ADroppedApplicationTakesAnEmptyRingSlotOfTheShowingPanelButNeverTheCentre) {
+    auto& v = makeView();
+    ASSERT_FALSE(v.slot(Directional::tr).hasImage());
+    EXPECT_TRUE(drop(Directional::tr, *mime({file("dropped.desktop")})));
+    EXPECT_EQ(model.mainSpec().slot(Directional::tr), (Action{"dropped", ActionType::app}));
+    EXPECT_EQ(posted, (std::vector<std::string>{appUpdated, appsUpdated}));
+    ASSERT_TRUE(lastUpdate);
+    EXPECT_EQ(lastUpdate->action, (Action{"dropped", ActionType::app}));
+    EXPECT_EQ(lastUpdate->directional, Directional::tr);
+    EXPECT_FALSE(lastUpdate->far);
+    EXPECT_EQ(lastUpdate->installedApp,
+              (InstalledApp{"Dropped App", "dropped", path("dropped.desktop")}));
+    EXPECT_TRUE(v.slot(Directional::tr).hasImage()) << "the slot shows its new icon at once";
+    EXPECT_EQ(delegate.replacedByDrop, 1);
+
+    // With the far panel showing, the far panel's slot changes and the near one stays.
+    posted.clear();
+    model.setMainSlot(Action{"mail", ActionType::app}, Directional::b);
+    v.reloadSlots(true);
+    EXPECT_TRUE(drop(Directional::b, *mime({file("dropped.desktop")})));
+    EXPECT_EQ(model.farSpec().slot(Directional::b), (Action{"dropped", ActionType::app}));
+    EXPECT_EQ(model.mainSpec().slot(Directional::b), (Action{"mail", ActionType::app}));
+    EXPECT_TRUE(lastUpdate->far);
+    EXPECT_EQ(posted, (std::vector<std::string>{appUpdated, appsUpdated}));
+
+    // The centre is never replaced: its application opens the dropped entry instead.
+    posted.clear();
+    v.reloadSlots(false);
+    model.setMainSlot(Action{"mail", ActionType::app}, Directional::c);
+    v.reloadSlotImages();
+    EXPECT_TRUE(drop(Directional::c, *mime({file("dropped.desktop")})));
+    EXPECT_EQ(model.mainSpec().slot(Directional::c), (Action{"mail", ActionType::app}));
+    EXPECT_TRUE(posted.empty());
+    EXPECT_EQ(workspace.requests.back(),
+              "urls " + path("mail.desktop") + " " + file("dropped.desktop").toString().toStdString());
+
+    // An entry outside the application folders has no id to put in a slot: nothing happens on
+    // an empty slot.
+    EXPECT_FALSE(drop(Directional::l, *mime({file("stray.desktop")})));
+    EXPECT_FALSE(model.mainSpec().slot(Directional::l));
+    EXPECT_EQ(delegate.replacedByDrop, 2);
+}
+
+TEST_F(SlotDropsTest, DroppedItemsGoToTheSlotsApplicationOrFolder) {
+    model.setMainSlot(Action{"mail", ActionType::app}, Directional::r);
+    model.setMainSlot(Action{path("Inbox"), ActionType::file}, Directional::t);
+    model.setMainSlot(Action{path("notes.txt"), ActionType::file}, Directional::b);
+    defaults.dropInReticleReplaces.set(OptionalBool::userDisabled);
+    auto& v = makeView();
+    const std::string mail = "urls " + path("mail.desktop") + " ";
+    const QUrl web("https://example.org/a%20b?q=1");
+    const std::string spaced = path("my notes.txt");
+    std::ofstream(spaced) << "x";
+
+    // Replacing off: the application opens the dropped entry; files and links separately, the
+    // file never a second time as a link.
+    EXPECT_TRUE(drop(Directional::r, *mime({file("dropped.desktop"), web, file("my notes.txt")})));
+    EXPECT_EQ(workspace.requests,
+              (std::vector<std::string>{mail + file("dropped.desktop").toString().toStdString() +
+                                            " file://" + path("my%20notes.txt"),
+                                        mail + "https://example.org/a%20b?q=1"}));
+    EXPECT_FALSE(model.mainSpec().slot(Directional::r)->stringValue == "dropped");
+
+    // Two files on a folder slot go to the mover, the link with them does not.
+    workspace.requests.clear();
+    EXPECT_TRUE(drop(Directional::t, *mime({file("notes.txt"), web, file("my notes.txt")})));
+    ASSERT_EQ(moved.size(), 1u);
+    EXPECT_EQ(moved[0].first, (std::vector<fs::path>{path("notes.txt"), spaced}));
+    EXPECT_EQ(moved[0].second, fs::path(path("Inbox")));
+
+    // A web link alone on a folder slot, anything on a document's slot or an empty slot: refused.
+    EXPECT_FALSE(drop(Directional::t, *mime({web})));
+    EXPECT_FALSE(drop(Directional::b, *mime({file("notes.txt")})));
+    EXPECT_FALSE(drop(Directional::br, *mime({file("notes.txt")})));
+    EXPECT_EQ(moved.size(), 1u);
+    EXPECT_TRUE(workspace.requests.empty());
+    EXPECT_TRUE(posted.empty());
+}
+
+} // namespace
+} // namespace zentrivo
