@@ -85,10 +85,30 @@ fi
 echo "Zentrivo is running; its trigger is Super+Alt."
 
 reticle="^Zentrivo Reticle\$"
-timeout 10 xdotool mousemove 640 400 keydown Super_L Alt_L \
+# The screen around the cursor before the reticle opens, to tell a painted reticle from an empty
+# screen (a screenshot taken as the window maps still shows the screen without it).
+area=400x400+440+200
+xdotool mousemove 640 400
+import -window root -crop "$area" +repage "$out/empty.png"
+timeout 10 xdotool keydown Super_L Alt_L \
     search --sync --onlyvisible --name "$reticle" mousemove_relative --sync 100 0 >/dev/null
 echo "Holding Super+Alt and moving 100 px to the right: the reticle is open on 'Mail'."
-import -window root "$shot"
+differing=0
+for _ in $(seq 100); do
+    import -window root "$shot"
+    convert "$shot" -crop "$area" +repage "$out/open.png"
+    differing=$(compare -metric AE "$out/empty.png" "$out/open.png" null: 2>&1 || true)
+    # The four slots' pictures change far more than 6000 pixels (a tenth of the panel).
+    [ "${differing%%.*}" -gt 6000 ] 2>/dev/null && break
+    sleep 0.1
+done
+if ! [ "${differing%%.*}" -gt 6000 ] 2>/dev/null; then
+    echo "FAILED: the screenshot does not show the reticle around the cursor (only $differing" \
+        "pixels differ from the empty screen); it is $shot. Zentrivo's log ($log):"
+    cat "$log"
+    exit 1
+fi
+echo "The reticle is painted: $differing pixels around the cursor differ from the empty screen."
 xdotool keyup Alt_L Super_L
 timeout 10 bash -c "while xdotool search --onlyvisible --name '$reticle' >/dev/null; do sleep 0.05; done"
 echo "Released Super+Alt: the reticle closed."

@@ -1,5 +1,7 @@
 #include "ZentrivoE2eSession.h"
 
+#include <array>
+
 namespace zentrivo::e2e {
 namespace {
 
@@ -121,6 +123,78 @@ TEST_F(DropE2eTest, TwoFilesDroppedOnAFolderSlotMoveInAndATakenNameIsKeptBoth) {
     EXPECT_EQ(contents(inbox / "a copy.txt"), "dropped a");
     EXPECT_EQ(contents(inbox / "b.txt"), "dropped b");
     EXPECT_TRUE(fs::is_empty(from)) << "both moved, none copied";
+    release();
+}
+
+/// An X screenshot of a rectangle: width, height and RGB bytes.
+struct Shot {
+    int width = 0, height = 0;
+    std::string rgb;
+    std::array<unsigned char, 3> at(int x, int y) const {
+        const std::size_t i = 3 * (std::size_t(y) * std::size_t(width) + std::size_t(x));
+        return {static_cast<unsigned char>(rgb[i]), static_cast<unsigned char>(rgb[i + 1]),
+                static_cast<unsigned char>(rgb[i + 2])};
+    }
+};
+
+TEST_F(DropE2eTest, WithoutACompositorTheOpenReticleIsPaintedAndItsCornersShowTheDesktop) {
+    for (const char* id : {"app-t", "app-l", "app-r", "app-b"})
+        addApp(id);
+    write("mainReticleSpec", "-string",
+          "{\"id\":0," + slot("t", "app-t") + "," + slot("l", "app-l") + "," +
+              slot("r", "app-r") + "," + slot("b", "app-b") + "}");
+    write("lastVersion", "-string", "1");
+    write("reticleFlags", "-int", "1572864");
+    // A checkered desktop, so that what shows through can be told from black. (display answers
+    // 1 even when it has set the picture.)
+    const std::string desktop = (root / "desktop.png").string();
+    ASSERT_EQ(run({"convert", "-size", "1280x800", "pattern:checkerboard", desktop}).status, 0);
+    run({"display", "-window", "root", desktop});
+    start();
+
+    // 400×400 around the cursor at 640,400, before and while the reticle is open.
+    const auto grab = [&](const std::string& name) {
+        const fs::path file = root / (name + ".ppm");
+        EXPECT_EQ(run({"import", "-window", "root", "-crop", "400x400+440+200", "+repage",
+                       "-depth", "8", file.string()})
+                      .status,
+                  0);
+        Shot shot;
+        std::ifstream in(file, std::ios::binary);
+        std::string magic;
+        int depth = 0;
+        in >> magic >> shot.width >> shot.height >> depth;
+        in.get();
+        shot.rgb.assign(std::istreambuf_iterator<char>(in), {});
+        EXPECT_EQ(shot.rgb.size(), 3u * 400 * 400) << magic;
+        return shot;
+    };
+    const Shot empty = grab("empty");
+    const Completed held = xdotool("mousemove 640 400 keydown Super_L Alt_L search --sync "
+                                   "--onlyvisible" + reticle + " getwindowgeometry --shell");
+    int left, top, width, height;
+    ASSERT_EQ(std::sscanf(held.output.c_str(), "WINDOW=%*u X=%d Y=%d WIDTH=%d HEIGHT=%d", &left,
+                          &top, &width, &height),
+              4)
+        << held.output;
+    left -= 440, top -= 200;
+    const auto differing = [&](const Shot& shot) {
+        int count = 0;
+        for (int y = 0; y < 400; ++y)
+            for (int x = 0; x < 400; ++x)
+                count += shot.at(x, y) != empty.at(x, y);
+        return count;
+    };
+    // Painted once the four slots' pictures change more than a tenth of the panel's area.
+    Shot open;
+    ASSERT_TRUE(poll([&] { return differing(open = grab("open")) > width * height / 10; }))
+        << differing(open) << " pixels differ";
+    // Cut to its slots: the corners and the empty centre show the desktop.
+    for (const auto& [x, y] : {std::pair{1, 1}, {width - 2, 1}, {1, height - 2},
+                               {width - 2, height - 2}, {width / 2, height / 2}}) {
+        SCOPED_TRACE(testing::Message() << x << "," << y);
+        EXPECT_EQ(open.at(left + x, top + y), empty.at(left + x, top + y));
+    }
     release();
 }
 
