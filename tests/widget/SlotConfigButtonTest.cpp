@@ -1,6 +1,7 @@
 #include "PreferencesRig.h"
 
 #include <QDragEnterEvent>
+#include <QFileInfo>
 #include <QMimeData>
 #include <QUrl>
 #include <gtest/gtest.h>
@@ -163,6 +164,31 @@ TEST_F(SlotConfigButtonTest, ChoicesAreReportedAndTheMenuFollowsThem) {
     EXPECT_EQ(button->accessibleName().toStdString(), "empty");
     button->setSlotName("Right slot");
     EXPECT_EQ(button->accessibleName().toStdString(), "Right slot: empty");
+}
+
+TEST_F(SlotConfigButtonTest, OpenFileOrFolderTakesAFolderAsWellAsAFile) {
+    const QString folder = rig.dir.path();
+    const QString file = rig.dir.filePath("beta.desktop");
+    for (const QString& chosen : {folder, file}) {
+        SCOPED_TRACE(chosen.toStdString());
+        QWidget window;
+        makeButton().setParent(&window);
+        window.show();
+        reports.clear();
+        item("Open File or Folder").trigger();
+        QFileDialog* dialog = button->fileDialog();
+        ASSERT_NE(dialog, nullptr);
+        // Selecting a folder lets the dialog accept it; selecting a file switches back.
+        dialog->setDirectory(QFileInfo(chosen).path());
+        dialog->selectFile(QFileInfo(chosen).fileName());
+        Q_EMIT dialog->currentChanged(chosen);
+        EXPECT_EQ(dialog->fileMode(),
+                  chosen == folder ? QFileDialog::Directory : QFileDialog::ExistingFile);
+        static_cast<QDialog*>(dialog)->accept(); // what its Open button does
+        EXPECT_EQ(reports, (std::vector<Report>{{5, chosen.toStdString(), ActionType::file}}));
+        EXPECT_EQ(titles()[1], "*" + QFileInfo(chosen).fileName().toStdString());
+        button.reset();
+    }
 }
 
 TEST_F(SlotConfigButtonTest, DropTakesExactlyOneApplication) {
