@@ -148,7 +148,7 @@ TEST(Launcher, FindsTheMainProgramInBinOfItsOwnPrefix) {
         {"/w/build/x/../libexec/zentrivo/zentrivo-launcher", path("/w/build/bin/zentrivo")},
         {"/libexec/zentrivo/zentrivo-launcher", path("/bin/zentrivo")},
         {"/zentrivo/zentrivo-launcher", std::nullopt},
-        {"libexec/zentrivo/zentrivo-launcher", std::nullopt},
+        {"usr/libexec/zentrivo/zentrivo-launcher", std::nullopt},
     };
     for (const auto& [launcher, expected] : rows)
         EXPECT_EQ(launcher::mainProgramPath(launcher), expected) << launcher;

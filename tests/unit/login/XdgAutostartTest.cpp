@@ -19,11 +19,15 @@ std::string programGioRuns(const std::filesystem::path& entry) {
     gchar* exec = g_key_file_load_from_file(file, entry.c_str(), G_KEY_FILE_NONE, nullptr)
                       ? g_key_file_get_string(file, "Desktop Entry", "Exec", nullptr)
                       : nullptr;
+    // "%%" is a percent sign; any other field code is replaced by its (here: no) value.
     std::string expanded;
-    for (const char* at = exec; at && *at; ++at) {
-        expanded += *at;
-        at += at[0] == '%' && at[1] == '%';
-    }
+    for (const char* at = exec; at && *at; ++at)
+        if (*at != '%')
+            expanded += *at;
+        else if (*++at == '%')
+            expanded += '%';
+        else if (!*at)
+            break;
     gchar** argv = nullptr;
     if (exec && g_shell_parse_argv(expanded.c_str(), nullptr, &argv, nullptr))
         program = argv[0];
@@ -57,6 +61,15 @@ TEST(XdgAutostart, EntriesStartTheirProgramAndGoAway) {
         EXPECT_FALSE(autostart.isMainAppEnabled());
         EXPECT_EQ(autostart.unregisterMainApp(), std::nullopt) << "removing a missing entry";
     }
+}
+
+TEST(XdgAutostart, TheExecLineQuotesAndEscapesAsTheDesktopEntryFormatSays) {
+    // Inside the quotes \" \` \$ \\ and %%, then every backslash doubled for the value.
+    const std::string text = XdgAutostart::entryText("/a b/$x\"y`z\\%", "Zentrivo");
+    EXPECT_NE(text.find(R"(Exec="/a b/\\$x\\"y\\`z\\\\%%")"
+                        "\n"),
+              std::string::npos)
+        << text;
 }
 
 TEST(XdgAutostart, AnEntryCountsAsEnabledOnlyWhenItIsOursAndSwitchedOn) {
