@@ -198,5 +198,27 @@ TEST_F(DropE2eTest, WithoutACompositorTheOpenReticleIsPaintedAndItsCornersShowTh
     release();
 }
 
+TEST_F(DropE2eTest, SummonedInACornerThePanelStaysOnScreenAndDirectionsCountFromItsCentre) {
+    for (const char* id : {"app-tl", "app-br"})
+        addApp(id);
+    write("mainReticleSpec", "-string",
+          "{\"id\":0," + slot("tl", "app-tl") + "," + slot("br", "app-br") + "}");
+    write("lastVersion", "-string", "1");
+    write("reticleFlags", "-int", "1572864");
+    start();
+    // At 5,5 the panel is pushed to the screen's corner; 100 px down and right of the cursor is
+    // still up and left of the panel's real centre.
+    const Completed held =
+        xdotool("mousemove 5 5 keydown Super_L Alt_L search --sync --onlyvisible" + reticle +
+                " getwindowgeometry --shell mousemove_relative --sync 100 100");
+    int left, top;
+    ASSERT_EQ(std::sscanf(held.output.c_str(), "WINDOW=%*u X=%d Y=%d", &left, &top), 2)
+        << held.output;
+    EXPECT_EQ(left, 0);
+    EXPECT_EQ(top, 0);
+    release();
+    expectRan("app-tl");
+}
+
 } // namespace
 } // namespace zentrivo::e2e

@@ -247,6 +247,7 @@ TEST_F(SlotDropsTest, ADroppedApplicationTakesAnEmptyRingSlotOfTheShowingPanelBu
     EXPECT_TRUE(drop(Directional::c, *mime({file("dropped.desktop")})));
     EXPECT_EQ(model.mainSpec().slot(Directional::c), (Action{"mail", ActionType::app}));
     EXPECT_TRUE(posted.empty());
+    ASSERT_FALSE(workspace.requests.empty());
     EXPECT_EQ(workspace.requests.back(),
               "urls " + path("mail.desktop") + " " + file("dropped.desktop").toString().toStdString());
 
