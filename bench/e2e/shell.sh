@@ -59,9 +59,19 @@ pids+=($!)
 timeout 10 sh -c 'until xprop -root _NET_SYSTEM_TRAY_S0 >/dev/null 2>&1 &&
     [ "$(xdotool search --name "^panel$" 2>/dev/null | wc -l)" -gt 0 ]; do sleep 0.05; done' || true
 start_zentrivo "$zentrivo"
-# The icon is embedded once the tray has reparented a window of zentrivo's.
-if timeout 10 sh -c "until xdotool search --all --pid $pid --classname 'zentrivo' >/dev/null 2>&1 &&
-        xwininfo -root -tree | grep -q 'zentrivo'; do sleep 0.05; done"; then
+# The icon is embedded once the tray has reparented a window of zentrivo's (the reticle's
+# parent is the root window).
+embedded() {
+    local root w
+    root=$(xwininfo -root | awk '/Window id:/ { print $4 }')
+    for w in $(xdotool search --all --pid "$pid" --name '' 2>/dev/null); do
+        [ "$(xwininfo -id "$w" -tree | awk '/Parent window id:/ { print $4 }')" != "$root" ] &&
+            return 0
+    done
+    return 1
+}
+for _ in $(seq 200); do embedded && break; sleep 0.05; done
+if embedded; then
     sleep 1
     echo "rss with the tray icon up: $(( $(rss_kib) / 1024 )) MiB ($(rss_kib) KiB)"
 else
