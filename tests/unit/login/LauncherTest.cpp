@@ -50,46 +50,25 @@ TEST(Launcher, StartsTheMainProgramAtTheRightTimeAndQuitsEightSecondsLater) {
         std::optional<ms> quitsAt;
         Times checks, starts, exits;
     };
+    // Times in seconds after the start.
+    // clang-format off
     const Row rows[] = {
-        {"login, not running", {}, false, {}, {0ms}, {0ms}, {8000ms}},
-        {"login, keeps running", {}, true, {}, {0ms, 3000ms, 7000ms, 12000ms}, {}, {20000ms}},
-        {"login, gone at 6.999 s", {}, true, 6999ms, {0ms, 3000ms, 7000ms}, {7000ms}, {15000ms}},
-        {"login, gone at 12 s",
-         {},
-         true,
-         12000ms,
-         {0ms, 3000ms, 7000ms, 12000ms},
-         {12000ms},
-         {20000ms}},
-        {"relaunch 2, gone after 1 s",
-         {"relaunch", "2"},
-         true,
-         1000ms,
-         {2000ms},
-         {2000ms},
-         {10000ms}},
-        {"relaunch 2, keeps running",
-         {"relaunch", "2"},
-         true,
-         {},
-         {2000ms, 5000ms, 9000ms, 14000ms},
-         {},
-         {22000ms}},
-        {"relaunch +2", {"relaunch", "+2"}, false, {}, {2000ms}, {2000ms}, {10000ms}},
-        {"the first relaunch counts",
-         {"-x", "relaunch", "1", "relaunch", "9"},
-         false,
-         {},
-         {1000ms},
-         {1000ms},
-         {9000ms}},
-        {"relaunch -3 waits no time", {"relaunch", "-3"}, false, {}, {0ms}, {0ms}, {8000ms}},
+        {"login, not running", {}, false, {}, {0s}, {0s}, {8s}},
+        {"login, keeps running", {}, true, {}, {0s, 3s, 7s, 12s}, {}, {20s}},
+        {"login, gone at 6.999 s", {}, true, 6999ms, {0s, 3s, 7s}, {7s}, {15s}},
+        {"login, gone at 12 s", {}, true, 12s, {0s, 3s, 7s, 12s}, {12s}, {20s}},
+        {"relaunch 2, gone after 1 s", {"relaunch", "2"}, true, 1s, {2s}, {2s}, {10s}},
+        {"relaunch 2, keeps running", {"relaunch", "2"}, true, {}, {2s, 5s, 9s, 14s}, {}, {22s}},
+        {"relaunch +2", {"relaunch", "+2"}, false, {}, {2s}, {2s}, {10s}},
+        {"the first relaunch counts", {"-x", "relaunch", "1", "relaunch", "9"}, false, {}, {1s}, {1s}, {9s}},
+        {"relaunch -3 waits no time", {"relaunch", "-3"}, false, {}, {0s}, {0s}, {8s}},
         {"relaunch abc: idle", {"relaunch", "abc"}, true, {}, {}, {}, {}},
         {"relaunch 2s: idle", {"relaunch", "2s"}, true, {}, {}, {}, {}},
         {"relaunch ++2: idle", {"relaunch", "++2"}, false, {}, {}, {}, {}},
         {"relaunch with an empty delay: idle", {"relaunch", ""}, false, {}, {}, {}, {}},
         {"relaunch without a delay: idle", {"relaunch"}, false, {}, {}, {}, {}},
     };
+    // clang-format on
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         LauncherRig rig(row.args, row.mainRuns, row.quitsAt);

@@ -43,44 +43,20 @@ TEST(LaunchOnLogin, CurrentSystemsRegisterTheMainProgramOnlyWhenTheStateDiffers)
         std::optional<std::string> registerError, unregisterError;
         Texts calls, logged;
     };
+    // clang-format off
     const Row rows[] = {
         {"off, wanted on", false, true, false, {}, {}, {"register"}, {}},
         {"on, wanted on: nothing", true, true, false, {}, {}, {}, {}},
         {"on, wanted off", true, false, false, {}, {}, {"unregister"}, {}},
         {"off, wanted off: nothing", false, false, false, {}, {}, {}, {}},
-        {"registering fails",
-         false,
-         true,
-         false,
-         "Read-only file system",
-         {},
-         {"register"},
+        {"registering fails", false, true, false, "Read-only file system", {}, {"register"},
          {"Failed to enable launch at login: Read-only file system"}},
-        {"unregistering fails",
-         true,
-         false,
-         false,
-         {},
-         "Permission denied",
-         {"unregister"},
+        {"unregistering fails", true, false, false, {}, "Permission denied", {"unregister"},
          {"Failed to disable launch at login: Permission denied"}},
-        {"enabling while enabled registers again",
-         true,
-         true,
-         true,
-         {},
-         {},
-         {"unregister", "register"},
-         {}},
-        {"... ignoring the unregister error",
-         true,
-         true,
-         true,
-         {},
-         "busy",
-         {"unregister", "register"},
-         {}},
+        {"enabling while enabled registers again", true, true, true, {}, {}, {"unregister", "register"}, {}},
+        {"... ignoring the unregister error", true, true, true, {}, "busy", {"unregister", "register"}, {}},
     };
+    // clang-format on
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         LoginRig rig;
@@ -105,20 +81,16 @@ TEST(LaunchOnLogin, OlderSystemsSwitchTheLauncherOffThenAsWantedWithOneRetryAfte
         int failures;
         Texts callsAt99ms, callsAfter, errors;
     };
+    const Texts offOn{"launcher off", "launcher on"},
+        offOnOn{"launcher off", "launcher on", "launcher on"};
+    // clang-format off
     const Row rows[] = {
-        {true, 0, {"launcher off", "launcher on"}, {"launcher off", "launcher on"}, {}},
+        {true, 0, offOn, offOn, {}},
         {false, 0, {"launcher off", "launcher off"}, {"launcher off", "launcher off"}, {}},
-        {true,
-         1,
-         {"launcher off", "launcher on"},
-         {"launcher off", "launcher on", "launcher on"},
-         {retry}},
-        {true,
-         2,
-         {"launcher off", "launcher on"},
-         {"launcher off", "launcher on", "launcher on"},
-         {retry, "Still unable to set launch on login"}},
+        {true, 1, offOn, offOnOn, {retry}},
+        {true, 2, offOn, offOnOn, {retry, "Still unable to set launch on login"}},
     };
+    // clang-format on
     for (const Row& row : rows) {
         SCOPED_TRACE(testing::Message() << row.desired << ", failing " << row.failures);
         LoginRig rig;
