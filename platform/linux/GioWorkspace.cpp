@@ -158,13 +158,9 @@ std::optional<InstalledApp> GioWorkspace::applicationAt(const std::string& path)
     const GObjectHandle<GDesktopAppInfo> entry(g_desktop_app_info_new_from_filename(path.c_str()));
     if (!entry || g_desktop_app_info_get_is_hidden(entry.get()))
         return std::nullopt;
-    // GIO names an entry by its place under an application folder; one elsewhere (a launcher on
-    // the desktop, say) has no id, and a slot could not find it again by one.
-    std::optional<std::string> id;
-    if (const char* gioId = g_app_info_get_id(G_APP_INFO(entry.get())))
-        id = gioId;
-    else
-        id = desktopIdOf(path);
+    // An entry is named by its place under an application folder. GIO names one elsewhere (a
+    // launcher on the desktop, say) by its file name, but no slot could find it again by that.
+    std::optional<std::string> id = desktopIdOf(path);
     if (!id || !endsWith(*id, ".desktop"))
         return std::nullopt;
     id->resize(id->size() - std::string_view(".desktop").size());

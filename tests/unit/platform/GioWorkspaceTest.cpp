@@ -90,6 +90,51 @@ TEST(GioWorkspace, FindsListsAndStartsEntriesByTheDesktopFileIdPrecedence) {
     EXPECT_EQ(profileAnswers(), "{\"id\":0} ") << "no entry here has a role";
 }
 
+TEST(GioWorkspace, NamesTheEntryAtAPathAndHandsItDroppedUrls) {
+    // Its program writes each argument on a line to the FIFO "Opened".
+    const std::string opened = *root / "Opened", program = *root / "opener";
+    ::mkfifo(opened.c_str(), 0600);
+    root->write("opener", "#!/bin/sh\nprintf '%s\\n' \"$@\" > " + opened + "\n");
+    ::chmod(program.c_str(), 0700);
+    root->write("XDG_DATA_HOME/applications/zentrivo-test-urls.desktop",
+                "[Desktop Entry]\nType=Application\nName=Opener\nExec=" + program + " %U\n");
+    root->write("stray.desktop", "[Desktop Entry]\nType=Application\nName=Stray\nExec=true\n");
+    test::FakeMainQueue queue;
+    GioWorkspace workspace{queue};
+    const std::pair<std::string, std::optional<InstalledApp>> entries[] = {
+        {userApps + "urls.desktop",
+         InstalledApp{"Opener", "zentrivo-test-urls", userApps + "urls.desktop"}},
+        {systemApps + "overridden.desktop", // the id of a shadowed copy is still its own
+         InstalledApp{"SystemCopy", "zentrivo-test-overridden", systemApps + "overridden.desktop"}},
+        {systemApps + "hidden.desktop", std::nullopt},
+        {*root / "stray.desktop", std::nullopt}, // outside the application folders: no id
+        {*root / "missing.desktop", std::nullopt},
+    };
+    for (const auto& [path, app] : entries) {
+        SCOPED_TRACE(path);
+        EXPECT_EQ(workspace.applicationAt(path), app);
+    }
+
+    EXPECT_FALSE(workspace.openURLs({}, userApps + "urls.desktop"));
+    EXPECT_FALSE(workspace.openURLs({"file:///tmp"}, *root / "missing.desktop"));
+    const int fd = ::open(opened.c_str(), O_RDONLY | O_NONBLOCK);
+    ASSERT_TRUE(workspace.openURLs({"file:///tmp/a%20b", "https://example.org/x?y=1"},
+                                   userApps + "urls.desktop"));
+    std::string lines;
+    for (char buffer[256];;) {
+        pollfd readable{fd, POLLIN, 0};
+        ASSERT_EQ(::poll(&readable, 1, 10000), 1) << "nothing within 10 s: " << lines;
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n > 0)
+            lines.append(buffer, std::size_t(n));
+        if (n == 0 || lines.size() >= 35)
+            break;
+    }
+    ::close(fd);
+    // One argument each; GIO hands a local file over as its path, decoded.
+    EXPECT_EQ(lines, "/tmp/a b\nhttps://example.org/x?y=1\n");
+}
+
 TEST(LinuxPlatformProfile, FillsEachRoleWithTheUsersApplication) {
     add("XDG_DATA_DIRS", "org.test.Files", "Files", "MimeType=inode/directory;\n");
     add("XDG_DATA_HOME", "org.test.Web", "Web", "MimeType=x-scheme-handler/https;\n");
