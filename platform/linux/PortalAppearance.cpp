@@ -67,7 +67,8 @@ ColorScheme PortalAppearance::schemeFor(unsigned value) {
 }
 
 PortalAppearance::PortalAppearance(const QDBusConnection& bus, Log& log)
-    : bus(bus), log(log), receiver(std::make_unique<SettingChangedReceiver>([this](const QVariant& v) {
+    : bus(bus), log(log),
+      receiver(std::make_unique<SettingChangedReceiver>([this](const QVariant& v) {
           if (const auto s = schemeOf(v))
               update(*s);
       })) {
@@ -82,8 +83,8 @@ PortalAppearance::PortalAppearance(const QDBusConnection& bus, Log& log)
                   this->bus.lastError().message().toStdString() +
                   "); colour scheme changes go unnoticed until restart");
     // The portal may be started on demand and take a while: never block start-up on it.
-    QDBusMessage read = QDBusMessage::createMethodCall(service, path, interface,
-                                                       QStringLiteral("Read"));
+    QDBusMessage read =
+        QDBusMessage::createMethodCall(service, path, interface, QStringLiteral("Read"));
     read << appearanceNamespace << colorSchemeKey;
     auto* watcher = new QDBusPendingCallWatcher(this->bus.asyncCall(read), receiver.get());
     QObject::connect(watcher, &QDBusPendingCallWatcher::finished, receiver.get(),

@@ -18,8 +18,8 @@
 #include <QImage>
 #include <QTemporaryDir>
 #include <fstream>
-#include <sys/xattr.h>
 #include <gtest/gtest.h>
+#include <sys/xattr.h>
 
 namespace zentrivo {
 namespace {
@@ -150,15 +150,14 @@ QImage pixels(const QWidget& widget) {
 
 /// Colours compared channel by channel, one step of rounding allowed.
 ::testing::AssertionResult near(const QColor& actual, const QColor& expected) {
-    const int diff = std::max({std::abs(actual.red() - expected.red()),
-                               std::abs(actual.green() - expected.green()),
-                               std::abs(actual.blue() - expected.blue()),
-                               std::abs(actual.alpha() - expected.alpha())});
+    const int diff = std::max(
+        {std::abs(actual.red() - expected.red()), std::abs(actual.green() - expected.green()),
+         std::abs(actual.blue() - expected.blue()), std::abs(actual.alpha() - expected.alpha())});
     if (diff <= 1)
         return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << actual.name(QColor::HexArgb).toStdString()
-                                         << " instead of "
-                                         << expected.name(QColor::HexArgb).toStdString();
+    return ::testing::AssertionFailure()
+           << actual.name(QColor::HexArgb).toStdString() << " instead of "
+           << expected.name(QColor::HexArgb).toStdString();
 }
 
 TEST_F(ReticleViewTest, HighlightBackingAndEmptySlotsByAppearanceAndBackgroundAsPainted) {
@@ -207,11 +206,11 @@ TEST_F(ReticleViewTest, FlashTurnsTheHighlightBlueFor250MsThenBackToTheColourOfT
     EXPECT_TRUE(near(color(), light));
     // (time, pulse at that time, appearance set then, expected colour)
     const std::tuple<int, bool, ColorScheme, QColor> steps[] = {
-        {0, true, ColorScheme::light, lightBlue},  {249, false, ColorScheme::light, lightBlue},
-        {250, false, ColorScheme::light, light},   {300, true, ColorScheme::light, lightBlue},
+        {0, true, ColorScheme::light, lightBlue},    {249, false, ColorScheme::light, lightBlue},
+        {250, false, ColorScheme::light, light},     {300, true, ColorScheme::light, lightBlue},
         {400, true, ColorScheme::light, lightBlue}, // overlapping: blue till 650
         {649, false, ColorScheme::light, lightBlue}, {650, false, ColorScheme::light, light},
-        {2000, false, ColorScheme::light, light},  {3000, true, ColorScheme::dark, darkBlue},
+        {2000, false, ColorScheme::light, light},    {3000, true, ColorScheme::dark, darkBlue},
         {3250, false, ColorScheme::dark, dark}, // the colour of the moment, not the one before
     };
     int now = 0;
@@ -252,9 +251,9 @@ TEST_F(ReticleViewTest, RunningMarksAndTheLastAppIconFollowWhatRunsEachTimeThePa
         << "no-icon's glyph";
     workspace.running.pop_back(); // no-icon quits
     const std::pair<Directional, bool> rows[] = {
-        {Directional::r, true},   {Directional::l, false},  {Directional::t, false},
-        {Directional::b, true},   {Directional::br, false}, {Directional::bl, false},
-        {Directional::tl, true},  {Directional::tr, false},
+        {Directional::r, true},  {Directional::l, false},  {Directional::t, false},
+        {Directional::b, true},  {Directional::br, false}, {Directional::bl, false},
+        {Directional::tl, true}, {Directional::tr, false},
     };
     frontmost.receiveFrontAppChange(workspace.running[1]); // now with-icon was before
     v.viewWillAppear();
@@ -274,7 +273,8 @@ TEST_F(ReticleViewTest, RunningMarksAndTheLastAppIconFollowWhatRunsEachTimeThePa
     EXPECT_EQ(v.slotWithImageAt({40, QtReticleView::panelSize - 40.0}), std::nullopt);
 
     appearance.set(ColorScheme::dark);
-    EXPECT_TRUE(near(pixels(v.slot(Directional::r)).pixelColor(40, 78), QColor(255, 255, 255, 178)));
+    EXPECT_TRUE(
+        near(pixels(v.slot(Directional::r)).pixelColor(40, 78), QColor(255, 255, 255, 178)));
     defaults.background.set(OptionalBool::undefined);
     notifications.post(notifications::backgroundUpdated);
     v.reloadSlots(false);

@@ -1,8 +1,9 @@
 // Slot images: folder initials, tag dots (read from real extended attributes) and the cache,
 // checked by the pixels of the drawn 70 × 70 images.
+#include "app/reticle/ui/SlotIcons.h"
+
 #include "app/model/ReticleSpec.h"
 #include "app/reticle/ui/FolderLabel.h"
-#include "app/reticle/ui/SlotIcons.h"
 #include "app/settings/Defaults.h"
 #include "tests/fakes/FakeDefaultsDatabase.h"
 #include "tests/fakes/FakeWorkspace.h"
@@ -60,18 +61,20 @@ protected:
     test::FakeWorkspace workspace;
     test::RecordingLog log;
     SlotIcons icons{{workspace, defaults, log, [](const std::string& p) {
-                         return p.ends_with("/gio-custom") ? std::optional<std::string>("folder-red")
-                                                           : std::nullopt;
+                         return p.ends_with("/gio-custom")
+                                    ? std::optional<std::string>("folder-red")
+                                    : std::nullopt;
                      }}};
 };
 
 TEST(FolderAcronymTest, FirstCharactersOfSpaceSeparatedPiecesAtMostTwoCaseKept) {
     const std::pair<const char*, const char*> rows[] = {
-        {"Project Files", "PF"}, {"photos", "p"}, {"A B C", "AB"},          {" x y", "xy"},
+        {"Project Files", "PF"}, {"photos", "p"},    {"A B C", "AB"},         {" x y", "xy"},
         {"my  projects", "mp"},  {"Ünï Çode", "ÜÇ"}, {"tab\tseparated", "t"}, {"", ""},
     };
     for (const auto& [name, acronym] : rows)
-        EXPECT_EQ(folderLabel::acronym(QString::fromUtf8(name)), QString::fromUtf8(acronym)) << name;
+        EXPECT_EQ(folderLabel::acronym(QString::fromUtf8(name)), QString::fromUtf8(acronym))
+            << name;
 }
 
 TEST_F(SlotIconsTest, InitialsAreDrawnInTheAppearancesBlueCentredBelowTheMiddleOnlyForAcronym) {
@@ -116,12 +119,15 @@ TEST_F(SlotIconsTest, OnlyFoldersShowingThePlainFolderIconGetInitials) {
         << "[Desktop Entry]\nType=Application\nName=Editor\nIcon=folder-red\n";
 
     const std::pair<QString, bool> rows[] = {
-        {path("Plain Folder", true), true}, {path("home/Projects", true), true},
-        {dir.filePath("Dotted"), false},    // Icon= in its .directory
-        {path("gio-custom", true), false},  // a file manager's custom icon
-        {home, false},                      // the user folders have icons of their own
-        {path("home/Dokumente", true), false}, {path("home/Downloads", true), false},
-        {path("notes.txt"), false},         {dir.filePath("editor.desktop"), false},
+        {path("Plain Folder", true), true},
+        {path("home/Projects", true), true},
+        {dir.filePath("Dotted"), false},   // Icon= in its .directory
+        {path("gio-custom", true), false}, // a file manager's custom icon
+        {home, false},                     // the user folders have icons of their own
+        {path("home/Dokumente", true), false},
+        {path("home/Downloads", true), false},
+        {path("notes.txt"), false},
+        {dir.filePath("editor.desktop"), false},
     };
     for (const auto& [file, standard] : rows) {
         SCOPED_TRACE(file.toStdString());
@@ -143,7 +149,9 @@ TEST_F(SlotIconsTest, TagDotsRunRightToLeftFromTheLastTagAtMostSevenLeftmostOnTo
         GTEST_SKIP() << "no user extended attributes in " << dir.path().toStdString();
     const QColor white(Qt::white), red(0xe0, 0x1b, 0x24), green(0x33, 0xd1, 0x7a),
         gray(0x77, 0x76, 0x7b);
-    const auto dots = [&](const QString& f) { return render(icons.tagged(f.toStdString(), this->white, false)); };
+    const auto dots = [&](const QString& f) {
+        return render(icons.tagged(f.toStdString(), this->white, false));
+    };
     // Dot i is a circle of diameter 10 at x = 8i + 2.5, 6 above the bottom: centre row 59.
     QImage image = dots(file);
     EXPECT_EQ(image.pixelColor(7, 59), green) << "the last coloured tag leftmost";
@@ -175,7 +183,8 @@ TEST_F(SlotIconsTest, TagDotsRunRightToLeftFromTheLastTagAtMostSevenLeftmostOnTo
 
 TEST_F(SlotIconsTest, CacheKeepsImagesUntilTheBulkRebuildOfTheNearRing) {
     const std::string appPath = path("app.desktop").toStdString();
-    const Action app{"app", ActionType::app}, folder{path("A", true).toStdString(), ActionType::file};
+    const Action app{"app", ActionType::app},
+        folder{path("A", true).toStdString(), ActionType::file};
     EXPECT_TRUE(icons.icon(app, false).isNull()) << "not installed";
     EXPECT_FALSE(icons.isCached(app));
     workspace.installed["app"] = appPath;

@@ -17,7 +17,8 @@ QColor flashColor(bool dark) {
 }
 
 QColor launchedMarkColor(bool dark) {
-    return dark ? QColor::fromRgbF(1.0f, 1.0f, 1.0f, 0.7f) : QColor::fromRgbF(0.0f, 0.0f, 0.0f, 0.7f);
+    return dark ? QColor::fromRgbF(1.0f, 1.0f, 1.0f, 0.7f)
+                : QColor::fromRgbF(0.0f, 0.0f, 0.0f, 0.7f);
 }
 
 QColor backingColor(bool dark) {

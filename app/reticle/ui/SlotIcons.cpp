@@ -78,7 +78,8 @@ public:
     LayeredIconEngine(QIcon base, std::vector<Layer> layers)
         : base(std::move(base)), layers(std::move(layers)) {}
 
-    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override {
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode,
+               QIcon::State state) override {
         constexpr double side = SlotIcons::imageSize;
         painter->save();
         painter->setRenderHint(QPainter::Antialiasing);
@@ -141,9 +142,8 @@ QIcon SlotIcons::icon(const Action& action, bool dark) {
 
 void SlotIcons::rebuildIcons(const ReticleSpec& mainSpec, bool dark) {
     cache.clear();
-    for (const auto& slot :
-         {mainSpec.tl, mainSpec.t, mainSpec.tr, mainSpec.l, mainSpec.r, mainSpec.bl, mainSpec.b,
-          mainSpec.br}) {
+    for (const auto& slot : {mainSpec.tl, mainSpec.t, mainSpec.tr, mainSpec.l, mainSpec.r,
+                             mainSpec.bl, mainSpec.b, mainSpec.br}) {
         if (!slot)
             continue;
         QIcon image = compute(*slot, dark);
@@ -224,7 +224,8 @@ SlotIcons::BaseIcon SlotIcons::baseIcon(const std::string& path) const {
     }
     static const QMimeDatabase mimeDatabase;
     const QMimeType type = mimeDatabase.mimeTypeForFile(info);
-    for (const QString& name : {type.iconName(), type.genericIconName(), QStringLiteral("text-x-generic")}) {
+    for (const QString& name :
+         {type.iconName(), type.genericIconName(), QStringLiteral("text-x-generic")}) {
         QIcon icon = QIcon::fromTheme(name);
         if (!icon.isNull())
             return {icon, false};
@@ -245,10 +246,11 @@ QIcon SlotIcons::folderLabeled(const std::string& path, const QIcon& icon, bool 
     const QString text = folderLabel::acronym(QFileInfo(QString::fromStdString(path)).fileName());
     const Defaults& defaults = c.defaults;
     return QIcon(new LayeredIconEngine(icon, {[&defaults, text, dark](QPainter& painter) {
-        // Read when drawn, so a changed setting shows at the next paint.
-        if (defaults.folderLabel.value() == FolderLabel::acronym)
-            folderLabel::draw(painter, text, dark);
-    }}));
+                                           // Read when drawn, so a changed setting shows at the
+                                           // next paint.
+                                           if (defaults.folderLabel.value() == FolderLabel::acronym)
+                                               folderLabel::draw(painter, text, dark);
+                                       }}));
 }
 
 QIcon SlotIcons::tagged(const std::string& path, const QIcon& icon, bool dark) const {
@@ -264,9 +266,10 @@ QIcon SlotIcons::tagged(const std::string& path, const QIcon& icon, bool dark) c
     std::vector<LabelColor> colors = tagDotColors(tags.names);
     if (colors.empty())
         return icon;
-    return QIcon(new LayeredIconEngine(icon, {[colors = std::move(colors), dark](QPainter& painter) {
-        tagDots::draw(painter, colors, dark);
-    }}));
+    return QIcon(
+        new LayeredIconEngine(icon, {[colors = std::move(colors), dark](QPainter& painter) {
+                                  tagDots::draw(painter, colors, dark);
+                              }}));
 }
 
 QString SlotIcons::initials(const QString& name) {

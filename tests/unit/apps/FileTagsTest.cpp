@@ -3,11 +3,11 @@
 
 #include <cerrno>
 #include <cstring>
-#include <unistd.h>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <sys/xattr.h>
+#include <unistd.h>
 
 namespace zentrivo {
 namespace {
@@ -37,8 +37,8 @@ TEST(FileTagsTest, DotsWalkTheNamesFromLastToFirstSkipUncolouredNamesAndStopAtSe
 }
 
 TEST(FileTagsTest, ReadsRealAttributesAndTellsAbsenceFromFailure) {
-    const auto dir = std::filesystem::temp_directory_path() /
-                     ("file-tags-" + std::to_string(::getpid()));
+    const auto dir =
+        std::filesystem::temp_directory_path() / ("file-tags-" + std::to_string(::getpid()));
     std::filesystem::create_directories(dir);
     const auto tagged = dir / "tagged.txt", plain = dir / "plain.txt";
     std::ofstream(tagged) << "x";
@@ -50,8 +50,8 @@ TEST(FileTagsTest, ReadsRealAttributesAndTellsAbsenceFromFailure) {
 
     const std::tuple<std::string, Outcome, Names> rows[] = {
         {tagged, Outcome::read, {"Red", "Work in progress", "Green"}}, // trimmed, empty dropped
-        {dir, Outcome::read, {"Blue"}}, // folders carry tags too
-        {plain, Outcome::none, {}},     // no attribute: ENODATA
+        {dir, Outcome::read, {"Blue"}},                                // folders carry tags too
+        {plain, Outcome::none, {}},                                    // no attribute: ENODATA
         {"/proc/version", Outcome::none, {}}, // no extended attributes there: ENOTSUP
         {(dir / "gone").string(), Outcome::failed, {}},
         {(plain / "below-a-file").string(), Outcome::failed, {}},

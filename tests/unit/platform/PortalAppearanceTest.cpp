@@ -42,7 +42,8 @@ bool sendChange(QDBusConnection& from, const QString& ns, const QString& key, ui
 }
 
 TEST(PortalAppearanceTest, ReadsTheSchemeAtStartAndFollowsOnlyThePortalsAppearanceChanges) {
-    QDBusConnection portalBus = QDBusConnection::connectToBus(QDBusConnection::SessionBus, "portal");
+    QDBusConnection portalBus =
+        QDBusConnection::connectToBus(QDBusConnection::SessionBus, "portal");
     QDBusConnection intruder = QDBusConnection::connectToBus(QDBusConnection::SessionBus, "other");
     FakeSettingsPortal portal;
     portal.colorScheme = 1;
@@ -70,8 +71,8 @@ TEST(PortalAppearanceTest, ReadsTheSchemeAtStartAndFollowsOnlyThePortalsAppearan
     ASSERT_TRUE(test::pumpUntil([&] { return seen.size() >= 3; }));
     // One more round trip on our side: anything still queued would have arrived by now.
     ASSERT_TRUE(QDBusConnection::sessionBus().interface()->registeredServiceNames().isValid());
-    EXPECT_EQ(seen, (std::vector{ColorScheme::dark, ColorScheme::light,
-                                 ColorScheme::noPreference}));
+    EXPECT_EQ(seen,
+              (std::vector{ColorScheme::dark, ColorScheme::light, ColorScheme::noPreference}));
     EXPECT_TRUE(log.lines.empty());
     portalBus.unregisterService(portalName);
 }
