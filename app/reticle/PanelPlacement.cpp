@@ -41,10 +41,10 @@ Rect placePanel(const std::vector<Rect>& monitors, Point cursor, Size size) {
         return frame;
     frame.origin.x = keepWithin(frame.origin.x, monitor->minX(), monitor->maxX() - size.width);
     // In y-up terms the top edge is the maximum: a panel taller than the monitor hangs from it.
-    const double top = size.height > monitor->size.height
-                           ? monitor->maxY()
-                           : std::clamp(frame.maxY(), monitor->minY() + size.height,
-                                        monitor->maxY());
+    const double top =
+        size.height > monitor->size.height
+            ? monitor->maxY()
+            : std::clamp(frame.maxY(), monitor->minY() + size.height, monitor->maxY());
     frame.origin.y = top - size.height;
     return frame;
 }

@@ -34,21 +34,23 @@ protected:
             const Completed done = xdotool(step);
             EXPECT_EQ(done.status, 0) << step << ": " << done.output;
         }
-        return waitUntil([&] { return source->log().find("answer: " + answer) != std::string::npos; },
-                         20s);
+        return waitUntil(
+            [&] { return source->log().find("answer: " + answer) != std::string::npos; }, 20s);
     }
 
     /// Drops, then waits for the drag source to report how the drop ended.
     std::string drop() {
         EXPECT_EQ(xdotool("mouseup 1").status, 0);
         std::string outcome;
-        waitUntil([&] {
-            const std::string log = source->log();
-            const auto at = log.find("drop: ");
-            if (at != std::string::npos)
-                outcome = log.substr(at + 6, log.find('\n', at) - at - 6);
-            return !outcome.empty();
-        }, 20s);
+        waitUntil(
+            [&] {
+                const std::string log = source->log();
+                const auto at = log.find("drop: ");
+                if (at != std::string::npos)
+                    outcome = log.substr(at + 6, log.find('\n', at) - at - 6);
+                return !outcome.empty();
+            },
+            20s);
         return outcome;
     }
 
@@ -101,9 +103,9 @@ TEST_F(DropE2eTest, TwoFilesDroppedOnAFolderSlotMoveInAndATakenNameIsKeptBoth) {
     write("reticleFlags", "-int", "1572864");
     start();
 
-    ASSERT_TRUE(dragOntoSlot({"file://" + (from / "a.txt").string(),
-                              "file://" + (from / "b.txt").string()},
-                             "0 -84", "move"));
+    ASSERT_TRUE(
+        dragOntoSlot({"file://" + (from / "a.txt").string(), "file://" + (from / "b.txt").string()},
+                     "0 -84", "move"));
     EXPECT_EQ(drop(), "move");
     ASSERT_TRUE(waitUntil([&] { return fs::exists(inbox / "b.txt"); }, 20s));
     const Completed prompt = xdotool("search --sync --onlyvisible --name '^Item Already Exists$' "
@@ -141,8 +143,8 @@ TEST_F(DropE2eTest, WithoutACompositorTheOpenReticleIsPaintedAndItsCornersShowTh
     for (const char* id : {"app-t", "app-l", "app-r", "app-b"})
         addApp(id);
     write("mainReticleSpec", "-string",
-          "{\"id\":0," + slot("t", "app-t") + "," + slot("l", "app-l") + "," +
-              slot("r", "app-r") + "," + slot("b", "app-b") + "}");
+          "{\"id\":0," + slot("t", "app-t") + "," + slot("l", "app-l") + "," + slot("r", "app-r") +
+              "," + slot("b", "app-b") + "}");
     write("lastVersion", "-string", "1");
     write("reticleFlags", "-int", "1572864");
     // A checkered desktop, so that what shows through can be told from black. (display answers
@@ -155,8 +157,8 @@ TEST_F(DropE2eTest, WithoutACompositorTheOpenReticleIsPaintedAndItsCornersShowTh
     // 400×400 around the cursor at 640,400, before and while the reticle is open.
     const auto grab = [&](const std::string& name) {
         const fs::path file = root / (name + ".ppm");
-        EXPECT_EQ(run({"import", "-window", "root", "-crop", "400x400+440+200", "+repage",
-                       "-depth", "8", file.string()})
+        EXPECT_EQ(run({"import", "-window", "root", "-crop", "400x400+440+200", "+repage", "-depth",
+                       "8", file.string()})
                       .status,
                   0);
         Shot shot;
@@ -171,7 +173,8 @@ TEST_F(DropE2eTest, WithoutACompositorTheOpenReticleIsPaintedAndItsCornersShowTh
     };
     const Shot empty = grab("empty");
     const Completed held = xdotool("mousemove 640 400 keydown Super_L Alt_L search --sync "
-                                   "--onlyvisible" + reticle + " getwindowgeometry --shell");
+                                   "--onlyvisible" +
+                                   reticle + " getwindowgeometry --shell");
     int left, top, width, height;
     ASSERT_EQ(std::sscanf(held.output.c_str(), "WINDOW=%*u X=%d Y=%d WIDTH=%d HEIGHT=%d", &left,
                           &top, &width, &height),
@@ -190,8 +193,11 @@ TEST_F(DropE2eTest, WithoutACompositorTheOpenReticleIsPaintedAndItsCornersShowTh
     ASSERT_TRUE(poll([&] { return differing(open = grab("open")) > width * height / 10; }))
         << differing(open) << " pixels differ";
     // Cut to its slots: the corners and the empty centre show the desktop.
-    for (const auto& [x, y] : {std::pair{1, 1}, {width - 2, 1}, {1, height - 2},
-                               {width - 2, height - 2}, {width / 2, height / 2}}) {
+    for (const auto& [x, y] : {std::pair{1, 1},
+                               {width - 2, 1},
+                               {1, height - 2},
+                               {width - 2, height - 2},
+                               {width / 2, height / 2}}) {
         SCOPED_TRACE(testing::Message() << x << "," << y);
         EXPECT_EQ(open.at(left + x, top + y), empty.at(left + x, top + y));
     }

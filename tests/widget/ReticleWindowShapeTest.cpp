@@ -40,9 +40,12 @@ protected:
     }
 
     QtReticleWindow& makeWindow(QtReticleWindow::MonitorSource monitors = {}) {
-        window = std::make_unique<QtReticleWindow>(QtReticleWindow::Collaborators{
-            defaults, queue, arrowKeys, view, [] { return platform::PrimaryScreen{0, 0, 1280, 800}; },
-            std::move(monitors), &compositor, &shape});
+        window = std::make_unique<QtReticleWindow>(
+            QtReticleWindow::Collaborators{defaults, queue, arrowKeys, view,
+                                           [] {
+                                               return platform::PrimaryScreen{0, 0, 1280, 800};
+                                           },
+                                           std::move(monitors), &compositor, &shape});
         return *window;
     }
 
@@ -63,8 +66,8 @@ protected:
     test::FakeArrowKeys arrowKeys;
     test::RecordingLog log;
     SlotIcons icons{{workspace, defaults, log}};
-    QtReticleView view{{defaults, model, notifications, queue, workspace, frontmost, arrowKeys,
-                        icons}};
+    QtReticleView view{
+        {defaults, model, notifications, queue, workspace, frontmost, arrowKeys, icons}};
     test::FakeCompositorWatch compositor;
     test::FakeWindowShape shape;
     std::unique_ptr<QtReticleWindow> window;
@@ -133,15 +136,21 @@ TEST_F(ReticleWindowShapeTest, PlacedInsideTheMonitorUnderTheCursorInThatMonitor
     const int side = w.widget().width(); // in Qt's units
     // requested origin (y-up), window position in Qt's units, frame reported (device pixels)
     const std::tuple<const char*, Point, QPoint, Rect> rows[] = {
-        {"inside the primary monitor: as asked", {100, 200}, {100, 800 - 200 - side},
+        {"inside the primary monitor: as asked",
+         {100, 200},
+         {100, 800 - 200 - side},
          {{100, 200}, {double(side), double(side)}}},
-        {"over the primary's right edge: pushed back onto it", {1280 - side + 10, 200},
-         {1280 - side, 800 - 200 - side}, {{double(1280 - side), 200}, {double(side), double(side)}}},
+        {"over the primary's right edge: pushed back onto it",
+         {1280 - side + 10, 200},
+         {1280 - side, 800 - 200 - side},
+         {{double(1280 - side), 200}, {double(side), double(side)}}},
         // The cursor (the panel's centre) at x 1300 is on the dense monitor, where the panel is
         // twice as many pixels wide: it starts at that monitor's left edge, and Qt counts half
         // the pixels from that edge down.
-        {"centre on the dense monitor", {1300.0 - side / 2.0, 400.0 - side / 2.0},
-         {1280, (800 - 400 - side) / 2}, {{1280, 400.0 - side}, {2.0 * side, 2.0 * side}}},
+        {"centre on the dense monitor",
+         {1300.0 - side / 2.0, 400.0 - side / 2.0},
+         {1280, (800 - 400 - side) / 2},
+         {{1280, 400.0 - side}, {2.0 * side, 2.0 * side}}},
     };
     for (const auto& [name, origin, position, frame] : rows) {
         SCOPED_TRACE(name);

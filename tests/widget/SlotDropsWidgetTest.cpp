@@ -83,13 +83,14 @@ protected:
         data->setUrls(urls);
         return data;
     }
-    QUrl file(const std::string& name) const { return QUrl::fromLocalFile(QString::fromStdString(path(name))); }
+    QUrl file(const std::string& name) const {
+        return QUrl::fromLocalFile(QString::fromStdString(path(name)));
+    }
 
     /// A drag entering slot `d`: whether the source may drop, and the action answered.
-    std::pair<bool, Qt::DropAction> enter(Directional d, const QMimeData& data,
-                                          Qt::DropActions possible = Qt::CopyAction |
-                                                                     Qt::MoveAction |
-                                                                     Qt::LinkAction) {
+    std::pair<bool, Qt::DropAction>
+    enter(Directional d, const QMimeData& data,
+          Qt::DropActions possible = Qt::CopyAction | Qt::MoveAction | Qt::LinkAction) {
         // As Qt delivers it: the enter, then a move whose answer goes to the source.
         QDragEnterEvent event(QPoint(40, 40), possible, &data, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(&slot(d), &event);
@@ -107,6 +108,7 @@ protected:
         QDropEvent event(QPointF(40, 40), Qt::CopyAction | Qt::MoveAction | Qt::LinkAction, &data,
                          Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(&slot(d), &event);
+        lastDropAction = event.dropAction();
         return event.isAccepted();
     }
 
@@ -136,6 +138,7 @@ protected:
     std::vector<std::string> posted;
     std::optional<AppUpdate> lastUpdate;
     std::vector<std::pair<std::vector<fs::path>, fs::path>> moved;
+    Qt::DropAction lastDropAction = Qt::IgnoreAction;
 };
 
 TEST_F(SlotDropsTest, TheOperationAnsweredWhileADragIsOverASlotAndTheTintItShows) {
@@ -145,33 +148,102 @@ TEST_F(SlotDropsTest, TheOperationAnsweredWhileADragIsOverASlotAndTheTintItShows
     const std::tuple<const char*, std::optional<Action>, bool, QList<QUrl>, Qt::DropActions, bool,
                      Qt::DropAction, bool>
         rows[] = {
-            {"one app on an empty ring slot: copy", std::nullopt, true, {file("dropped.desktop")},
-             all, true, Qt::CopyAction, false},
-            {"one app with replacing off on an empty slot: refused", std::nullopt, false,
-             {file("dropped.desktop")}, all, false, Qt::IgnoreAction, false},
-            {"a document on an empty slot: refused", std::nullopt, true, {file("notes.txt")}, all,
-             false, Qt::IgnoreAction, false},
-            {"one app on an app slot: it replaces, copy", Action{"mail", ActionType::app}, true,
-             {file("dropped.desktop")}, all, true, Qt::CopyAction, true},
+            {"one app on an empty ring slot: copy",
+             std::nullopt,
+             true,
+             {file("dropped.desktop")},
+             all,
+             true,
+             Qt::CopyAction,
+             false},
+            {"one app with replacing off on an empty slot: refused",
+             std::nullopt,
+             false,
+             {file("dropped.desktop")},
+             all,
+             false,
+             Qt::IgnoreAction,
+             false},
+            {"a document on an empty slot: refused",
+             std::nullopt,
+             true,
+             {file("notes.txt")},
+             all,
+             false,
+             Qt::IgnoreAction,
+             false},
+            {"one app on an app slot: it replaces, copy",
+             Action{"mail", ActionType::app},
+             true,
+             {file("dropped.desktop")},
+             all,
+             true,
+             Qt::CopyAction,
+             true},
             {"one app, replacing off: opened with the slot's app, link",
-             Action{"mail", ActionType::app}, false, {file("dropped.desktop")}, all, true,
-             Qt::LinkAction, true},
-            {"two apps on an app slot: link", Action{"mail", ActionType::app}, true,
-             {file("dropped.desktop"), file("mail.desktop")}, all, true, Qt::LinkAction, true},
-            {"a web link on an app slot: link", Action{"mail", ActionType::app}, true,
-             {QUrl("https://example.org/a")}, all, true, Qt::LinkAction, true},
-            {"files on a folder slot: move", Action{path("Inbox"), ActionType::file}, true,
-             {file("notes.txt")}, all, true, Qt::MoveAction, true},
-            {"a source without move: copy instead", Action{path("Inbox"), ActionType::file}, true,
-             {file("notes.txt")}, Qt::CopyAction | Qt::LinkAction, true, Qt::CopyAction, true},
-            {"a source with move only: refused", Action{"mail", ActionType::app}, true,
-             {file("notes.txt")}, Qt::MoveAction, false, Qt::IgnoreAction, true},
+             Action{"mail", ActionType::app},
+             false,
+             {file("dropped.desktop")},
+             all,
+             true,
+             Qt::LinkAction,
+             true},
+            {"two apps on an app slot: link",
+             Action{"mail", ActionType::app},
+             true,
+             {file("dropped.desktop"), file("mail.desktop")},
+             all,
+             true,
+             Qt::LinkAction,
+             true},
+            {"a web link on an app slot: link",
+             Action{"mail", ActionType::app},
+             true,
+             {QUrl("https://example.org/a")},
+             all,
+             true,
+             Qt::LinkAction,
+             true},
+            {"files on a folder slot: move",
+             Action{path("Inbox"), ActionType::file},
+             true,
+             {file("notes.txt")},
+             all,
+             true,
+             Qt::MoveAction,
+             true},
+            {"a source without move: copy instead",
+             Action{path("Inbox"), ActionType::file},
+             true,
+             {file("notes.txt")},
+             Qt::CopyAction | Qt::LinkAction,
+             true,
+             Qt::CopyAction,
+             true},
+            {"a source with move only: refused",
+             Action{"mail", ActionType::app},
+             true,
+             {file("notes.txt")},
+             Qt::MoveAction,
+             false,
+             Qt::IgnoreAction,
+             true},
             {"files on a document's slot: generic, refused",
-             Action{path("notes.txt"), ActionType::file}, true, {file("mail.desktop"), file("notes.txt")},
-             all, false, Qt::IgnoreAction, true},
+             Action{path("notes.txt"), ActionType::file},
+             true,
+             {file("mail.desktop"), file("notes.txt")},
+             all,
+             false,
+             Qt::IgnoreAction,
+             true},
             {"files on an application file slot: link",
-             Action{path("mail.desktop"), ActionType::file}, true, {file("notes.txt")}, all, true,
-             Qt::LinkAction, true},
+             Action{path("mail.desktop"), ActionType::file},
+             true,
+             {file("notes.txt")},
+             all,
+             true,
+             Qt::LinkAction,
+             true},
         };
     for (const auto& [name, action, replacing, urls, possible, accepted, answered, tinted] : rows) {
         SCOPED_TRACE(name);
@@ -248,8 +320,8 @@ TEST_F(SlotDropsTest, ADroppedApplicationTakesAnEmptyRingSlotOfTheShowingPanelBu
     EXPECT_EQ(model.mainSpec().slot(Directional::c), (Action{"mail", ActionType::app}));
     EXPECT_TRUE(posted.empty());
     ASSERT_FALSE(workspace.requests.empty());
-    EXPECT_EQ(workspace.requests.back(),
-              "urls " + path("mail.desktop") + " " + file("dropped.desktop").toString().toStdString());
+    EXPECT_EQ(workspace.requests.back(), "urls " + path("mail.desktop") + " " +
+                                             file("dropped.desktop").toString().toStdString());
 
     // An entry outside the application folders has no id to put in a slot: nothing happens on
     // an empty slot.
@@ -284,6 +356,8 @@ TEST_F(SlotDropsTest, DroppedItemsGoToTheSlotsApplicationOrFolder) {
     ASSERT_EQ(moved.size(), 1u);
     EXPECT_EQ(moved[0].first, (std::vector<fs::path>{path("notes.txt"), spaced}));
     EXPECT_EQ(moved[0].second, fs::path(path("Inbox")));
+    // Told "copied": a source told "moved" may delete originals that a declined clash kept.
+    EXPECT_EQ(lastDropAction, Qt::CopyAction);
 
     // A web link alone on a folder slot, anything on a document's slot or an empty slot: refused.
     EXPECT_FALSE(drop(Directional::t, *mime({web})));

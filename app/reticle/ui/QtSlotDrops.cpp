@@ -86,8 +86,8 @@ void QtSlotDrops::setReceivingDrag(ReticleSlotWidget& slot, bool on) {
         if (delegate)
             delegate->setIsReceivingDrag(true);
         untintedImage = slot.icon();
-        const QIcon tint = tinted(untintedImage, ReticleSlotWidget::iconSize,
-                                  slot.devicePixelRatioF());
+        const QIcon tint =
+            tinted(untintedImage, ReticleSlotWidget::iconSize, slot.devicePixelRatioF());
         tintedKey = tint.cacheKey();
         slot.setIcon(tint);
         return;
