@@ -74,24 +74,8 @@ protected:
     std::unique_ptr<ChildProcess> source;
 };
 
-TEST_F(DropE2eTest, ADesktopEntryDroppedOnAnEmptyRingSlotTakesIt) {
-    addApp("app-t");
+TEST_F(DropE2eTest, AnEntryDroppedOnAnEmptyRingSlotTakesItAndFilesMoveIntoAFolderSlot) {
     addApp("dropped-app");
-    write("mainReticleSpec", "-string", "{\"id\":0," + slot("t", "app-t") + "}");
-    write("lastVersion", "-string", "1");
-    write("reticleFlags", "-int", "1572864");
-    start();
-
-    const std::string entry = "file://" + (applications() / "dropped-app.desktop").string();
-    ASSERT_TRUE(dragOntoSlot({entry}, "84 0", "copy")) << "slot r answers copy";
-    EXPECT_EQ(drop(), "copy");
-    ASSERT_TRUE(poll([&] { return panels().find(slot("r", "dropped-app")) != std::string::npos; }))
-        << panels();
-    release();
-    expectRan(nullptr); // the drop cleared the selection: releasing ran nothing
-}
-
-TEST_F(DropE2eTest, TwoFilesDroppedOnAFolderSlotMoveInAndATakenNameIsKeptBoth) {
     const fs::path inbox = root / "Inbox", from = root / "from";
     fs::create_directories(inbox);
     fs::create_directories(from);
@@ -103,6 +87,17 @@ TEST_F(DropE2eTest, TwoFilesDroppedOnAFolderSlotMoveInAndATakenNameIsKeptBoth) {
     write("reticleFlags", "-int", "1572864");
     start();
 
+    // One desktop entry on the empty slot r: copy, and the slot is the entry's application.
+    const std::string entry = "file://" + (applications() / "dropped-app.desktop").string();
+    ASSERT_TRUE(dragOntoSlot({entry}, "84 0", "copy"));
+    EXPECT_EQ(drop(), "copy");
+    ASSERT_TRUE(poll([&] { return panels().find(slot("r", "dropped-app")) != std::string::npos; }))
+        << panels();
+    release();
+    expectRan(nullptr); // the drop cleared the selection: releasing ran nothing
+
+    // Two files on the folder slot t, one name taken there: the free one moves at once, the
+    // prompt's "Keep Both" (the first button of its bottom row) moves the other as "a copy.txt".
     ASSERT_TRUE(
         dragOntoSlot({"file://" + (from / "a.txt").string(), "file://" + (from / "b.txt").string()},
                      "0 -84", "move"));
@@ -115,7 +110,6 @@ TEST_F(DropE2eTest, TwoFilesDroppedOnAFolderSlotMoveInAndATakenNameIsKeptBoth) {
                           &top, &width, &height),
               4)
         << prompt.output;
-    // "Keep Both" is the first button of the bottom row.
     ASSERT_EQ(xdotool("mousemove " + std::to_string(left + 50) + " " +
                       std::to_string(top + height - 25) + " click 1")
                   .status,
@@ -139,12 +133,13 @@ struct Shot {
     }
 };
 
-TEST_F(DropE2eTest, WithoutACompositorTheOpenReticleIsPaintedAndItsCornersShowTheDesktop) {
-    for (const char* id : {"app-t", "app-l", "app-r", "app-b"})
+TEST_F(DropE2eTest, TheReticleStaysOnScreenAndWithoutACompositorIsPaintedOnlyOnItsSlots) {
+    for (const char* id : {"app-t", "app-l", "app-r", "app-b", "app-tl", "app-br"})
         addApp(id);
-    write("mainReticleSpec", "-string",
-          "{\"id\":0," + slot("t", "app-t") + "," + slot("l", "app-l") + "," + slot("r", "app-r") +
-              "," + slot("b", "app-b") + "}");
+    std::string spec = "{\"id\":0";
+    for (const char* position : {"t", "l", "r", "b", "tl", "br"})
+        spec += "," + slot(position, "app-" + std::string(position));
+    write("mainReticleSpec", "-string", spec + "}");
     write("lastVersion", "-string", "1");
     write("reticleFlags", "-int", "1572864");
     // A checkered desktop, so that what shows through can be told from black. (display answers
@@ -154,7 +149,25 @@ TEST_F(DropE2eTest, WithoutACompositorTheOpenReticleIsPaintedAndItsCornersShowTh
     run({"display", "-window", "root", desktop});
     start();
 
-    // 400×400 around the cursor at 640,400, before and while the reticle is open.
+    // At 5,5 the panel is pushed into the screen's corner; 100 px down and right of the cursor is
+    // still up and left of the panel's real centre, which directions are measured from.
+    int left, top, width, height;
+    const auto summon = [&](const std::string& at) {
+        const Completed held = xdotool("mousemove " + at +
+                                       " keydown Super_L Alt_L search --sync "
+                                       "--onlyvisible" +
+                                       reticle + " getwindowgeometry --shell");
+        return std::sscanf(held.output.c_str(), "WINDOW=%*u X=%d Y=%d WIDTH=%d HEIGHT=%d", &left,
+                           &top, &width, &height) == 4;
+    };
+    ASSERT_TRUE(summon("5 5"));
+    EXPECT_EQ(left, 0);
+    EXPECT_EQ(top, 0);
+    ASSERT_EQ(xdotool("mousemove_relative --sync 100 100").status, 0);
+    release();
+    expectRan("app-tl");
+
+    // 400×400 around the cursor at 640,400, before and while the reticle is open there.
     const auto grab = [&](const std::string& name) {
         const fs::path file = root / (name + ".ppm");
         EXPECT_EQ(run({"import", "-window", "root", "-crop", "400x400+440+200", "+repage", "-depth",
@@ -171,15 +184,9 @@ TEST_F(DropE2eTest, WithoutACompositorTheOpenReticleIsPaintedAndItsCornersShowTh
         EXPECT_EQ(shot.rgb.size(), 3u * 400 * 400) << magic;
         return shot;
     };
+    ASSERT_EQ(xdotool("mousemove 640 400").status, 0);
     const Shot empty = grab("empty");
-    const Completed held = xdotool("mousemove 640 400 keydown Super_L Alt_L search --sync "
-                                   "--onlyvisible" +
-                                   reticle + " getwindowgeometry --shell");
-    int left, top, width, height;
-    ASSERT_EQ(std::sscanf(held.output.c_str(), "WINDOW=%*u X=%d Y=%d WIDTH=%d HEIGHT=%d", &left,
-                          &top, &width, &height),
-              4)
-        << held.output;
+    ASSERT_TRUE(summon("640 400"));
     left -= 440, top -= 200;
     const auto differing = [&](const Shot& shot) {
         int count = 0;
@@ -188,7 +195,7 @@ TEST_F(DropE2eTest, WithoutACompositorTheOpenReticleIsPaintedAndItsCornersShowTh
                 count += shot.at(x, y) != empty.at(x, y);
         return count;
     };
-    // Painted once the four slots' pictures change more than a tenth of the panel's area.
+    // Painted once the slots' pictures change more than a tenth of the panel's area.
     Shot open;
     ASSERT_TRUE(poll([&] { return differing(open = grab("open")) > width * height / 10; }))
         << differing(open) << " pixels differ";
@@ -202,28 +209,6 @@ TEST_F(DropE2eTest, WithoutACompositorTheOpenReticleIsPaintedAndItsCornersShowTh
         EXPECT_EQ(open.at(left + x, top + y), empty.at(left + x, top + y));
     }
     release();
-}
-
-TEST_F(DropE2eTest, SummonedInACornerThePanelStaysOnScreenAndDirectionsCountFromItsCentre) {
-    for (const char* id : {"app-tl", "app-br"})
-        addApp(id);
-    write("mainReticleSpec", "-string",
-          "{\"id\":0," + slot("tl", "app-tl") + "," + slot("br", "app-br") + "}");
-    write("lastVersion", "-string", "1");
-    write("reticleFlags", "-int", "1572864");
-    start();
-    // At 5,5 the panel is pushed to the screen's corner; 100 px down and right of the cursor is
-    // still up and left of the panel's real centre.
-    const Completed held =
-        xdotool("mousemove 5 5 keydown Super_L Alt_L search --sync --onlyvisible" + reticle +
-                " getwindowgeometry --shell mousemove_relative --sync 100 100");
-    int left, top;
-    ASSERT_EQ(std::sscanf(held.output.c_str(), "WINDOW=%*u X=%d Y=%d", &left, &top), 2)
-        << held.output;
-    EXPECT_EQ(left, 0);
-    EXPECT_EQ(top, 0);
-    release();
-    expectRan("app-tl");
 }
 
 } // namespace
