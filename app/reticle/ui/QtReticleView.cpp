@@ -89,6 +89,8 @@ QtReticleView::~QtReticleView() {
         c.appearance->removeObserver(appearanceToken);
     if (flashWorkItem)
         flashWorkItem->cancel();
+    if (rebuildWorkItem)
+        rebuildWorkItem->cancel();
 }
 
 ReticleSlotWidget& QtReticleView::slotWidget(Directional position) const {
@@ -201,7 +203,12 @@ void QtReticleView::viewDidAppear(Rect frame) {
 
 void QtReticleView::viewWillDisappear() {
     // After the close has been handled: the rebuild reads every icon and tag afresh.
-    c.mainQueue.post([this] { c.icons.rebuildIcons(c.model.mainSpec(), isDark()); });
+    if (rebuildWorkItem)
+        rebuildWorkItem->cancel();
+    rebuildWorkItem = c.mainQueue.postAfter(std::chrono::milliseconds(0), [this] {
+        rebuildWorkItem.reset();
+        c.icons.rebuildIcons(c.model.mainSpec(), isDark());
+    });
 }
 
 QIcon QtReticleView::lastAppIcon() const {

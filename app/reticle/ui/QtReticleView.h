@@ -111,6 +111,8 @@ private:
     bool flashing = false;
     std::vector<Directional> lastAppSlots;
     std::shared_ptr<WorkItem> flashWorkItem;
+    /// The image rebuild after a close; cancelled when the view goes first.
+    std::shared_ptr<WorkItem> rebuildWorkItem;
     std::vector<NotificationCenter::Token> observerTokens;
     Appearance::Token appearanceToken = 0;
     QtSlotDrops* slotDrops = nullptr;
