@@ -43,49 +43,37 @@ struct PromptRig {
                 return frame->frameShape() == QFrame::HLine && frame->isVisible();
             });
     }
-    /// True once the window has been released (deferred deletions run).
-    static bool released(const QPointer<MasterReplaceViewController>& window) {
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        return window.isNull();
-    }
 };
 
-TEST(ReplacePrompt, AnswersItemByItemThenReleasesTheWindow) {
+TEST(ReplacePrompt, AnswersItemByItemOrAllAtOnceThenReleasesTheWindow) {
     PromptRig rig;
     rig.show({"/drop/b.txt", "/drop/c.txt"});
     QPointer<MasterReplaceViewController> window = rig.presenter.window();
-    ASSERT_TRUE(window);
-    EXPECT_TRUE(window->isVisible());
+    ASSERT_TRUE(window && window->isVisible());
     EXPECT_EQ(window->windowTitle(), "Item Already Exists");
     auto& prompt = rig.prompt(0);
     EXPECT_EQ(prompt.textField->text(), "An item named \"b.txt" + exists);
     EXPECT_TRUE(prompt.applyAllButton->isVisible());
 
     prompt.keepBothButton->click();
-    EXPECT_EQ(rig.decisions, std::vector<std::string>{"keepBoth b.txt"});
     EXPECT_EQ(prompt.textField->text(), "An item named \"c.txt" + exists);
     EXPECT_FALSE(prompt.applyAllButton->isVisible()) << "one item left";
-    EXPECT_TRUE(window->isVisible());
-
     prompt.replaceButton->click();
-    EXPECT_EQ(rig.decisions.back(), "replace c.txt");
     EXPECT_EQ(rig.presenter.window(), nullptr);
-    EXPECT_TRUE(PromptRig::released(window));
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(window.isNull()) << "released";
 
     // The next clash opens a new window; with the check box on, one answer decides the rest.
     rig.show({"/drop/d", "/drop/e", "/drop/f"});
-    window = rig.presenter.window();
-    ASSERT_TRUE(window);
-    EXPECT_TRUE(window->isVisible());
+    ASSERT_TRUE(rig.presenter.window());
     rig.prompt(0).keepBothButton->click();
     rig.prompt(0).applyAllButton->setChecked(true);
     rig.prompt(0).replaceButton->click();
     EXPECT_EQ(rig.decisions, (std::vector<std::string>{"keepBoth b.txt", "replace c.txt",
                                                        "keepBoth d", "replace e f"}));
-    EXPECT_TRUE(PromptRig::released(window));
 }
 
-TEST(ReplacePrompt, SecondDropStacksBelowASeparatorAndTheWindowStaysUntilBothAreAnswered) {
+TEST(ReplacePrompt, SecondDropStacksBelowASeparatorUntilStopOrCloseAnswersIt) {
     PromptRig rig;
     rig.show({"/one/a", "/one/b"});
     QPointer<MasterReplaceViewController> window = rig.presenter.window();
@@ -94,43 +82,31 @@ TEST(ReplacePrompt, SecondDropStacksBelowASeparatorAndTheWindowStaysUntilBothAre
     ASSERT_EQ(window->replaceViewControllers().size(), 2u);
     EXPECT_EQ(rig.separators(), 1);
     EXPECT_GT(rig.prompt(1).y(), rig.prompt(0).y() + rig.prompt(0).height() - 1);
-    EXPECT_EQ(rig.prompt(1).textField->text(), "An item named \"x" + exists);
 
     rig.prompt(0).stopButton->click();
-    EXPECT_EQ(rig.decisions, std::vector<std::string>{"stop"});
     ASSERT_EQ(window->replaceViewControllers().size(), 1u);
     EXPECT_EQ(rig.separators(), 0);
     EXPECT_TRUE(window->isVisible());
-
     // Closing the window is Stop for whatever is left.
     window->close();
     EXPECT_EQ(rig.decisions, (std::vector<std::string>{"stop", "stop"}));
-    EXPECT_TRUE(PromptRig::released(window));
+    EXPECT_EQ(rig.presenter.window(), nullptr);
 }
 
-TEST(ReplacePrompt, ButtonsSitAtFixedPlacesAndNamesShowAsPlainText) {
+TEST(ReplacePrompt, NamesShowAsPlainTextAndKeepBothSitsWhereScriptsClick) {
     PromptRig rig;
     rig.show({fs::path("/drop/<b>caf\xe9 &amp; co.txt")});
     auto& prompt = rig.prompt(0);
     EXPECT_EQ(prompt.textField->text(),
               QStringLiteral("An item named \"<b>caf\uFFFD &amp; co.txt") + exists);
     EXPECT_EQ(prompt.textField->textFormat(), Qt::PlainText);
-    QWidget* window = rig.presenter.window();
-    const struct {
-        QPushButton* button;
-        const char* name;
-        const char* text;
-    } buttons[] = {{prompt.keepBothButton, "keepBothButton", "Keep Both"},
-                   {prompt.stopButton, "stopButton", "Stop"},
-                   {prompt.replaceButton, "replaceButton", "Replace"}};
-    for (const auto& b : buttons) {
-        SCOPED_TRACE(b.text);
-        EXPECT_EQ(b.button->text(), b.text);
-        EXPECT_EQ(b.button->accessibleName(), b.text);
-        EXPECT_EQ(window->findChild<QPushButton*>(b.name), b.button);
-    }
+    EXPECT_FALSE(prompt.applyAllButton->isVisible()) << "a single item";
+    EXPECT_EQ(prompt.keepBothButton->text() + "|" + prompt.stopButton->text() + "|" +
+                  prompt.replaceButton->text(),
+              "Keep Both|Stop|Replace");
     // Scripts click Keep Both at (75, height - 35) of the window: the middle of a 110 × 30 button
     // 20 pixels from the left and bottom edges.
+    QWidget* window = rig.presenter.window();
     const QRect keepBoth(prompt.keepBothButton->mapTo(window, QPoint(0, 0)),
                          prompt.keepBothButton->size());
     EXPECT_EQ(keepBoth, QRect(20, window->height() - 50, 110, 30));
