@@ -31,6 +31,12 @@ void CloudImport::changesDetected(std::vector<std::string> changedKeys) {
 }
 
 void CloudImport::importChanges(const std::vector<std::string>& changedKeys) {
+    // The question's window runs the event loop: a change arriving meanwhile waits for the
+    // answer instead of asking a second time.
+    if (asking) {
+        changesDetected(changedKeys);
+        return;
+    }
     // `zentrivoctl cloud export` records the time of the record it writes, so that this machine
     // neither asks about nor imports its own record.
     c.defaults.lastCloudSync.reload();
@@ -46,8 +52,12 @@ void CloudImport::importChanges(const std::vector<std::string>& changedKeys) {
         if (const auto& last = c.defaults.lastCloudSync.value()) {
             if (!(config->date() > *last))
                 continue;
-        } else if (!c.question.askToImportExisting()) {
-            continue;
+        } else {
+            asking = true;
+            const bool yes = c.question.askToImportExisting();
+            asking = false;
+            if (!yes)
+                continue;
         }
         for (Default* setting : c.defaults.cloudSynced())
             if (const auto found = config->defaults.find(setting->key());

@@ -45,6 +45,8 @@ private:
 
     Collaborators c;
     std::shared_ptr<WorkItem> pendingImport;
+    /// True while the first-import question is open.
+    bool asking = false;
 };
 
 } // namespace zentrivo

@@ -6,8 +6,10 @@
 #include "tests/fakes/FakeMainQueue.h"
 #include "tests/fakes/FreedesktopTestProfile.h"
 
+#include <functional>
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
+#include <utility>
 
 namespace zentrivo {
 namespace {
@@ -29,10 +31,14 @@ struct FakeCloudStore final : CloudStore {
 struct FakeQuestion final : CloudImportQuestion {
     bool askToImportExisting() override {
         ++asked;
+        if (whileOpen)
+            std::exchange(whileOpen, nullptr)();
         return answer;
     }
     bool answer = true;
     int asked = 0;
+    /// What happens while the user has not answered yet (the event loop keeps running).
+    std::function<void()> whileOpen;
 };
 
 /// A panel other than the (empty) default: a terminal in the top slot.
@@ -157,6 +163,18 @@ TEST(CloudImport, TheFirstRecordIsAppliedOnlyWhenTheUserSaysYes) {
     exported.arrives(record(700));
     EXPECT_EQ(exported.question.asked, 0);
     EXPECT_EQ(exported.imported, 0);
+}
+
+TEST(CloudImport, ARecordArrivingWhileTheQuestionIsOpenWaitsForTheAnswer) {
+    CloudRig rig(std::nullopt);
+    rig.question.whileOpen = [&] { rig.arrives(record(600)); };
+    rig.arrives(record(500));
+    EXPECT_EQ(rig.question.asked, 1);
+    EXPECT_EQ(rig.imported, 1);
+    rig.queue.advance(1h); // then the newer record, without asking
+    EXPECT_EQ(rig.question.asked, 1);
+    EXPECT_EQ(rig.imported, 2);
+    EXPECT_NEAR(rig.lastSync().value_or(0), 600.0, 1e-6);
 }
 
 TEST(CloudImport, BadRecordsAndOtherKeysChangeNothingAndAskNothing) {
