@@ -6,7 +6,6 @@
 #include "platform/linux/SyslogLog.h"
 
 #include <QCoreApplication>
-
 #include <iostream>
 #include <memory>
 #include <string>

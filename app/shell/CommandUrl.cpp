@@ -56,8 +56,8 @@ bool wellFormed(std::string_view url) {
             return false;
         if (std::string_view("\"<>\\^`{|}").find(static_cast<char>(c)) != std::string_view::npos)
             return false;
-        if (c == '%' && (i + 2 >= url.size() || hexDigit(url[i + 1]) < 0 ||
-                         hexDigit(url[i + 2]) < 0))
+        if (c == '%' &&
+            (i + 2 >= url.size() || hexDigit(url[i + 1]) < 0 || hexDigit(url[i + 2]) < 0))
             return false;
     }
     return true;
@@ -80,8 +80,8 @@ std::optional<Components> components(std::string_view url) {
     }
     // The scheme: a letter, then letters, digits, '+', '-' or '.', up to the first ':' that
     // comes before any '/'.
-    if (const auto colon = url.find(':'); colon != std::string_view::npos &&
-                                          colon < url.find('/')) {
+    if (const auto colon = url.find(':');
+        colon != std::string_view::npos && colon < url.find('/')) {
         const std::string_view scheme = url.substr(0, colon);
         if (scheme.empty() || !std::isalpha(static_cast<unsigned char>(scheme[0])))
             return std::nullopt;
@@ -98,8 +98,8 @@ std::optional<Components> components(std::string_view url) {
         url = slash == std::string_view::npos ? std::string_view() : url.substr(slash);
         if (const auto at = authority.rfind('@'); at != std::string_view::npos)
             authority = authority.substr(at + 1);
-        if (const auto colon = authority.rfind(':'); colon != std::string_view::npos &&
-                                                    authority.find(']') == std::string_view::npos) {
+        if (const auto colon = authority.rfind(':');
+            colon != std::string_view::npos && authority.find(']') == std::string_view::npos) {
             for (char c : authority.substr(colon + 1))
                 if (!std::isdigit(static_cast<unsigned char>(c)))
                     return std::nullopt;
@@ -116,8 +116,8 @@ std::optional<Components> components(std::string_view url) {
             if (equals == std::string_view::npos)
                 result.query.push_back({decode(item), std::nullopt});
             else
-                result.query.push_back({decode(item.substr(0, equals)),
-                                        decode(item.substr(equals + 1))});
+                result.query.push_back(
+                    {decode(item.substr(0, equals)), decode(item.substr(equals + 1))});
             if (end == std::string_view::npos)
                 break;
             start = end + 1;

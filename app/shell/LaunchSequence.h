@@ -32,7 +32,8 @@ public:
 
 /// Runs the start-up in its fixed order; the observers it adds stay for the whole run.
 /// Returns the tokens of the two observers it added.
-std::vector<NotificationCenter::Token> applicationDidFinishLaunching(
-    LaunchSteps& steps, Defaults& defaults, NotificationCenter& notifications, MainQueue& mainQueue);
+std::vector<NotificationCenter::Token>
+applicationDidFinishLaunching(LaunchSteps& steps, Defaults& defaults,
+                              NotificationCenter& notifications, MainQueue& mainQueue);
 
 } // namespace zentrivo

@@ -42,8 +42,8 @@ void LiveSettings::settingsChanged(const std::vector<std::string>& keys) {
     for (const auto& key : keys) {
         if (Default* setting = c.defaults.setting(key)) {
             setting->reload();
-            panelChanged |= setting == &c.defaults.mainReticleSpec ||
-                            setting == &c.defaults.farReticleSpec;
+            panelChanged |=
+                setting == &c.defaults.mainReticleSpec || setting == &c.defaults.farReticleSpec;
         } else if (Default* wake = c.wakeDefaults.setting(key)) {
             wake->reload();
         }

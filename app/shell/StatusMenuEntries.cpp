@@ -19,18 +19,19 @@ std::string displayName(const Workspace& workspace, const std::string& path) {
     return lastPathComponent(path);
 }
 
-void appendPanel(std::vector<StatusMenuEntry>& menu, const ReticleSpec& spec,
-                 const char* separator, const Workspace& workspace) {
+void appendPanel(std::vector<StatusMenuEntry>& menu, const ReticleSpec& spec, const char* separator,
+                 const Workspace& workspace) {
     std::vector<StatusMenuEntry> entries;
     for (const Action& action : spec.ringActions()) {
         switch (action.type) {
         case ActionType::app:
             if (const auto path = workspace.applicationPath(action.stringValue))
-                entries.push_back({"", withoutExtension(displayName(workspace, *path)), *path, action});
+                entries.push_back(
+                    {"", withoutExtension(displayName(workspace, *path)), *path, action});
             break;
         case ActionType::file:
-            entries.push_back({"", lastPathComponent(action.stringValue), action.stringValue,
-                               action});
+            entries.push_back(
+                {"", lastPathComponent(action.stringValue), action.stringValue, action});
             break;
         case ActionType::lastApp:
         case ActionType::runningApp:

@@ -11,8 +11,8 @@
 #include <cstdio>
 #include <filesystem>
 #include <string>
-#include <vector>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 

@@ -45,9 +45,10 @@ DBusShellClient::Outcome DBusShellClient::openURLs(const QStringList& urls, QStr
 bool DBusShellClient::announceDefaultsChanged(const QStringList& keys) {
     if (!bus.isConnected())
         return false;
-    QDBusMessage signal = QDBusMessage::createSignal(
-        QString::fromLatin1(shellBus::defaultsPath), QString::fromLatin1(shellBus::defaultsInterface),
-        QString::fromLatin1(shellBus::defaultsChanged));
+    QDBusMessage signal =
+        QDBusMessage::createSignal(QString::fromLatin1(shellBus::defaultsPath),
+                                   QString::fromLatin1(shellBus::defaultsInterface),
+                                   QString::fromLatin1(shellBus::defaultsChanged));
     signal << keys;
     if (!bus.send(signal))
         return false;

@@ -3,7 +3,6 @@
 #include <QDBusConnection>
 #include <QObject>
 #include <QStringList>
-
 #include <functional>
 
 namespace zentrivo::platform {

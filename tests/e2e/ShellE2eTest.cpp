@@ -22,7 +22,8 @@ protected:
         fs::copy_file(ZENTRIVO_E2E_DESKTOP_ENTRY,
                       applications() / "com.tovelane.ZentrivoPro.desktop");
         std::ofstream(root / "XDG_CONFIG_HOME" / "mimeapps.list")
-            << "[Default Applications]\nx-scheme-handler/zentrivo=com.tovelane.ZentrivoPro.desktop\n";
+            << "[Default "
+               "Applications]\nx-scheme-handler/zentrivo=com.tovelane.ZentrivoPro.desktop\n";
         for (auto& entry : env)
             if (entry.starts_with("PATH="))
                 entry = "PATH=" + fs::path(ZENTRIVO_E2E_ZENTRIVO).parent_path().string() + ":" +
@@ -58,8 +59,8 @@ TEST_F(ShellE2eTest, ShowAndCloseByCommandOrUrlRunTheSlotOnlyWhenAsked) {
         ASSERT_EQ(xdotool("mousemove 640 400").status, 0);
         const Completed opened = run({"sh", "-c", open});
         ASSERT_EQ(opened.status, 0) << opened.output;
-        ASSERT_EQ(xdotool("search --sync --onlyvisible" + reticle + " mousemove_relative --sync -- " +
-                          move)
+        ASSERT_EQ(xdotool("search --sync --onlyvisible" + reticle +
+                          " mousemove_relative --sync -- " + move)
                       .status,
                   0);
         const Completed closed = run({"sh", "-c", close});
@@ -91,12 +92,15 @@ TEST_F(ShellE2eTest, ASecondStartReopensAndAChangedPanelTakesEffectAtOnce) {
     EXPECT_FALSE(xdotool("search --onlyvisible --name '^Zentrivo Preferences$'").status == 0);
     const Completed second = run({ZENTRIVO_E2E_ZENTRIVO});
     EXPECT_EQ(second.status, 0) << second.output;
-    EXPECT_TRUE(
-        poll([&] { return xdotool("search --onlyvisible --name '^Zentrivo Preferences$'").status == 0; }));
+    EXPECT_TRUE(poll([&] {
+        return xdotool("search --onlyvisible --name '^Zentrivo Preferences$'").status == 0;
+    }));
 
     write("mainReticleSpec", "-string", "{\"id\":0," + slot("r", "app-new") + "}");
     ASSERT_TRUE(waitUntil(
-        [&] { return zentrivo->log().find("settings changed: mainReticleSpec") != std::string::npos; },
+        [&] {
+            return zentrivo->log().find("settings changed: mainReticleSpec") != std::string::npos;
+        },
         20s));
     ASSERT_EQ(xdotool("mousemove 640 400 keydown Super_L Alt_L search --sync --onlyvisible" +
                       reticle + " mousemove_relative --sync -- 100 0")
@@ -108,9 +112,9 @@ TEST_F(ShellE2eTest, ASecondStartReopensAndAChangedPanelTakesEffectAtOnce) {
 }
 
 TEST_F(ShellE2eTest, TheTrayIconShowsInATrayAndHidesAtOnceWhenAskedTo) {
-    ChildProcess tray({"trayer", "--edge", "top", "--align", "right", "--widthtype", "request",
-                       "--height", "24"},
-                      env, root / "trayer.log");
+    ChildProcess tray(
+        {"trayer", "--edge", "top", "--align", "right", "--widthtype", "request", "--height", "24"},
+        env, root / "trayer.log");
     ASSERT_EQ(xdotool("search --sync --onlyvisible --classname '^panel$'").status, 0);
     EXPECT_EQ(trayGreyPixels(), 0);
     start();

@@ -10,7 +10,6 @@
 #include <QMetaType>
 #include <QPointer>
 #include <QSystemTrayIcon>
-
 #include <functional>
 #include <memory>
 #include <vector>

@@ -1,5 +1,4 @@
 #include "ctl/Zentrivoctl.h"
-
 #include "tests/fakes/FakeDefaultsDatabase.h"
 #include "tests/fakes/FreedesktopTestProfile.h"
 
@@ -43,25 +42,35 @@ TEST(ZentrivoctlRunningTest, ShowAndCloseSendTheirUrlOrSayWhyNot) {
         {{"show", "--appear-dist=2.5"}, Outcome::done, "0||url zentrivo://show?appearDist=2.5"},
         {{"close"}, Outcome::done, "0||url zentrivo://close"},
         {{"close", "--no-execute"}, Outcome::done, "0||url zentrivo://close?executing=false"},
-        {{"show"}, Outcome::notRunning, "1|zentrivoctl: Zentrivo is not running\n|url zentrivo://show"},
-        {{"close"}, Outcome::failed,
+        {{"show"},
+         Outcome::notRunning,
+         "1|zentrivoctl: Zentrivo is not running\n|url zentrivo://show"},
+        {{"close"},
+         Outcome::failed,
          "1|zentrivoctl: Zentrivo did not take the request: refused\n|url zentrivo://close"},
-        {{"show", "--appear-dist", "abc"}, Outcome::done,
+        {{"show", "--appear-dist", "abc"},
+         Outcome::done,
          "2|zentrivoctl: show: 'abc' is not a distance in pixels, such as 40; see zentrivoctl "
          "--help\n|"},
-        {{"show", "--appear-dist", " 40"}, Outcome::done,
+        {{"show", "--appear-dist", " 40"},
+         Outcome::done,
          "2|zentrivoctl: show: ' 40' is not a distance in pixels, such as 40; see zentrivoctl "
          "--help\n|"},
-        {{"show", "--appear-dist"}, Outcome::done,
+        {{"show", "--appear-dist"},
+         Outcome::done,
          "2|zentrivoctl: show: missing distance after --appear-dist; see zentrivoctl --help\n|"},
-        {{"show", "40"}, Outcome::done,
+        {{"show", "40"},
+         Outcome::done,
          "2|zentrivoctl: show: unknown argument '40' (use --appear-dist N); see zentrivoctl "
          "--help\n|"},
-        {{"show", "--appear-dist", "4", "5"}, Outcome::done,
+        {{"show", "--appear-dist", "4", "5"},
+         Outcome::done,
          "2|zentrivoctl: unexpected argument '5'; see zentrivoctl --help\n|"},
-        {{"close", "--no-execute", "x"}, Outcome::done,
+        {{"close", "--no-execute", "x"},
+         Outcome::done,
          "2|zentrivoctl: unexpected argument 'x'; see zentrivoctl --help\n|"},
-        {{"close", "--dry"}, Outcome::done,
+        {{"close", "--dry"},
+         Outcome::done,
          "2|zentrivoctl: close: unknown argument '--dry' (use --no-execute); see zentrivoctl "
          "--help\n|"},
     };
@@ -97,7 +106,8 @@ TEST(ZentrivoctlRunningTest, OnlyAStoredChangeIsAnnouncedToTheRunningProgram) {
     EXPECT_EQ(run({"defaults", "write", "hoverMillis", "-int", "x"}), 2);
     db.failWrites = true;
     EXPECT_EQ(run({"defaults", "write", "background", "-int", "2"}), 1);
-    EXPECT_EQ(running.sent, (std::vector<std::string>{"changed hoverMillis", "changed hoverMillis"}));
+    EXPECT_EQ(running.sent,
+              (std::vector<std::string>{"changed hoverMillis", "changed hoverMillis"}));
     // Without a way to reach a running program, show cannot succeed.
     EXPECT_EQ(runZentrivoctl({"show"}, out, err, db, profile), 1);
 }

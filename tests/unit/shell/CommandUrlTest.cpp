@@ -10,7 +10,9 @@ using Command = CommandUrl::Command;
 CommandUrl show(std::optional<float> appearDist = std::nullopt) {
     return {Command::show, appearDist, true};
 }
-CommandUrl close(bool executing) { return {Command::close, std::nullopt, executing}; }
+CommandUrl close(bool executing) {
+    return {Command::close, std::nullopt, executing};
+}
 
 TEST(CommandUrlTest, HostPathAndFirstQueryItemDecideTheCommand) {
     const std::pair<const char*, std::optional<CommandUrl>> cases[] = {

@@ -38,13 +38,13 @@ TEST(LaunchSequenceTest, StepsRunInOrderAndTheMenuFollowsPanelsAndGestures) {
         test::FakeMainQueue queue;
         RecordingSteps steps;
         applicationDidFinishLaunching(steps, defaults, notifications, queue);
-        EXPECT_EQ(steps.calls,
-                  (std::vector<std::string>{
-                      "checkVersion",
-                      launchOnLogin ? "applyLaunchOnLogin on" : "applyLaunchOnLogin off",
-                      "terminateLauncherIfRunning", "showStatusItem", "startGestureCoordinator",
-                      "loadBookmarks 0 1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16 17 18 19 20",
-                      "updateWakeObserver"}));
+        EXPECT_EQ(
+            steps.calls,
+            (std::vector<std::string>{
+                "checkVersion", launchOnLogin ? "applyLaunchOnLogin on" : "applyLaunchOnLogin off",
+                "terminateLauncherIfRunning", "showStatusItem", "startGestureCoordinator",
+                "loadBookmarks 0 1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16 17 18 19 20",
+                "updateWakeObserver"}));
 
         // The menu's slot entries come 100 ms after launch, then with every panel change; the
         // wake observer follows every gesture choice. Other notifications change nothing.

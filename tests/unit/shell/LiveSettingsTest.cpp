@@ -14,10 +14,14 @@ using Values = std::map<std::string, PropertyValue, std::less<>>;
 // read again, then the reaction of the matching control follows, once, seeing the new values.
 TEST(LiveSettingsTest, ChangedKeysAreReReadThenPostWhatTheirControlPosts) {
     const Values before = {
-        {"reticleFlags", std::int64_t{0x180000}}, {"arrowKeysDisplays", std::int64_t{1}},
-        {"restToOneTouches", std::int64_t{0}},    {"hoverMillis", std::int64_t{800}},
-        {"firstRingDist", 150.0f},                {"hideMenuBarIcon", false},
-        {"background", std::int64_t{1}},          {"autoRestartOnWake", std::int64_t{0}},
+        {"reticleFlags", std::int64_t{0x180000}},
+        {"arrowKeysDisplays", std::int64_t{1}},
+        {"restToOneTouches", std::int64_t{0}},
+        {"hoverMillis", std::int64_t{800}},
+        {"firstRingDist", 150.0f},
+        {"hideMenuBarIcon", false},
+        {"background", std::int64_t{1}},
+        {"autoRestartOnWake", std::int64_t{0}},
     };
     const std::string nearPanel = R"({"id":0,"tl":{"stringValue":"org.gnome.Terminal","type":0}})";
     const std::string farPanel = R"({"id":1,"b":{"stringValue":"/tmp","type":1}})";
@@ -32,37 +36,78 @@ TEST(LiveSettingsTest, ChangedKeysAreReReadThenPostWhatTheirControlPosts) {
         std::string usedValues = "800 150.000000";
     };
     const Row rows[] = {
-        {"near panel", {"mainReticleSpec"}, {{"mainReticleSpec", nearPanel}}, {},
+        {"near panel",
+         {"mainReticleSpec"},
+         {{"mainReticleSpec", nearPanel}},
+         {},
          {"appsUpdated tl=org.gnome.Terminal far=0"}},
-        {"far panel", {"farReticleSpec"}, {{"farReticleSpec", farPanel}}, {},
+        {"far panel",
+         {"farReticleSpec"},
+         {{"farReticleSpec", farPanel}},
+         {},
          {"appsUpdated tl= far=1"}},
-        {"both panels post once", {"mainReticleSpec", "farReticleSpec"},
-         {{"mainReticleSpec", nearPanel}, {"farReticleSpec", farPanel}}, {},
+        {"both panels post once",
+         {"mainReticleSpec", "farReticleSpec"},
+         {{"mainReticleSpec", nearPanel}, {"farReticleSpec", farPanel}},
+         {},
          {"appsUpdated tl=org.gnome.Terminal far=1"}},
-        {"gesture", {"restToOneTouches"}, {{"restToOneTouches", std::int64_t{3}}}, {},
+        {"gesture",
+         {"restToOneTouches"},
+         {{"restToOneTouches", std::int64_t{3}}},
+         {},
          {"gestureSelected touches=3"}},
-        {"arrow display", {"arrowKeysDisplays"}, {{"arrowKeysDisplays", std::int64_t{2}}}, {},
+        {"arrow display",
+         {"arrowKeysDisplays"},
+         {{"arrowKeysDisplays", std::int64_t{2}}},
+         {},
          {"arrowDisplaysToggled flags=1572864 arrows=2"}},
-        {"modifiers", {"reticleFlags"}, {{"reticleFlags", std::int64_t{0x840000}}}, {},
+        {"modifiers",
+         {"reticleFlags"},
+         {{"reticleFlags", std::int64_t{0x840000}}},
+         {},
          {"arrowDisplaysToggled flags=8650752 arrows=1"}},
-        {"modifiers and arrows post once", {"reticleFlags", "arrowKeysDisplays"},
-         {{"reticleFlags", std::int64_t{0x40000}}, {"arrowKeysDisplays", std::int64_t{2}}}, {},
+        {"modifiers and arrows post once",
+         {"reticleFlags", "arrowKeysDisplays"},
+         {{"reticleFlags", std::int64_t{0x40000}}, {"arrowKeysDisplays", std::int64_t{2}}},
+         {},
          {"arrowDisplaysToggled flags=262144 arrows=2"}},
-        {"deleted modifiers read as unset", {"reticleFlags"}, {}, {"reticleFlags"},
+        {"deleted modifiers read as unset",
+         {"reticleFlags"},
+         {},
+         {"reticleFlags"},
          {"arrowDisplaysToggled flags=0 arrows=1"}},
-        {"background", {"background"}, {{"background", std::int64_t{2}}}, {},
+        {"background",
+         {"background"},
+         {{"background", std::int64_t{2}}},
+         {},
          {"backgroundUpdated background=2"}},
-        {"tray icon", {"hideMenuBarIcon"}, {{"hideMenuBarIcon", true}}, {},
+        {"tray icon",
+         {"hideMenuBarIcon"},
+         {{"hideMenuBarIcon", true}},
+         {},
          {"showStatusItem hidden=1"}},
-        {"wake", {"autoRestartOnWake"}, {{"autoRestartOnWake", std::int64_t{1}}}, {},
+        {"wake",
+         {"autoRestartOnWake"},
+         {{"autoRestartOnWake", std::int64_t{1}}},
+         {},
          {"updateWakeObserver wake=1"}},
         // Read at each use: re-read, nothing to post.
-        {"hover delay", {"hoverMillis"}, {{"hoverMillis", std::int64_t{300}}}, {}, {},
+        {"hover delay",
+         {"hoverMillis"},
+         {{"hoverMillis", std::int64_t{300}}},
+         {},
+         {},
          "300 150.000000"},
-        {"deleted distance falls back", {"firstRingDist"}, {}, {"firstRingDist"}, {},
+        {"deleted distance falls back",
+         {"firstRingDist"},
+         {},
+         {"firstRingDist"},
+         {},
          "800 200.000000"},
-        {"unnamed keys keep their value", {"background"},
-         {{"hoverMillis", std::int64_t{300}}, {"background", std::int64_t{2}}}, {},
+        {"unnamed keys keep their value",
+         {"background"},
+         {{"hoverMillis", std::int64_t{300}}, {"background", std::int64_t{2}}},
+         {},
          {"backgroundUpdated background=2"}},
         {"no setting", {"noSuchKey"}, {{"noSuchKey", std::int64_t{1}}}, {}, {}},
         {"nothing", {}, {{"background", std::int64_t{2}}}, {}, {}},
@@ -86,7 +131,8 @@ TEST(LiveSettingsTest, ChangedKeysAreReReadThenPostWhatTheirControlPosts) {
                                       " far=" + std::to_string(model.anyFarSpecConfigured()));
         });
         notifications.addObserver("gestureSelected", [&](const Notification&) {
-            record("gestureSelected", "touches=" + std::to_string(defaults.restToOneTouches.value()));
+            record("gestureSelected",
+                   "touches=" + std::to_string(defaults.restToOneTouches.value()));
         });
         notifications.addObserver("arrowDisplaysToggled", [&](const Notification&) {
             record("arrowDisplaysToggled",
@@ -99,8 +145,8 @@ TEST(LiveSettingsTest, ChangedKeysAreReReadThenPostWhatTheirControlPosts) {
         });
         LiveSettings live({defaults, wakeDefaults, model, notifications,
                            [&] {
-                               record("showStatusItem", "hidden=" + std::to_string(
-                                                            defaults.hideMenuBarIcon.value()));
+                               record("showStatusItem",
+                                      "hidden=" + std::to_string(defaults.hideMenuBarIcon.value()));
                            },
                            [&] {
                                record("updateWakeObserver",

@@ -7,8 +7,12 @@
 namespace zentrivo {
 namespace {
 
-Action app(const char* id) { return Action{id, ActionType::app}; }
-Action file(const char* path) { return Action{path, ActionType::file}; }
+Action app(const char* id) {
+    return Action{id, ActionType::app};
+}
+Action file(const char* path) {
+    return Action{path, ActionType::file};
+}
 
 TEST(StatusMenuEntriesTest, RingSlotsInOrderUnderOneSeparatorPerPanel) {
     test::FakeWorkspace workspace;
@@ -66,8 +70,12 @@ TEST(StatusMenuEntriesTest, RingSlotsInOrderUnderOneSeparatorPerPanel) {
 
 TEST(StatusMenuEntriesTest, AFileIsTitledByItsLastPathComponent) {
     const std::pair<const char*, const char*> cases[] = {
-        {"/home/u/a b.txt", "a b.txt"}, {"/home/u/dir/", "dir"}, {"/home/u//dir//", "dir"},
-        {"/", "/"},                     {"//", "/"},             {"name", "name"},
+        {"/home/u/a b.txt", "a b.txt"},
+        {"/home/u/dir/", "dir"},
+        {"/home/u//dir//", "dir"},
+        {"/", "/"},
+        {"//", "/"},
+        {"name", "name"},
         {"", ""},
     };
     for (const auto& [path, title] : cases) {
