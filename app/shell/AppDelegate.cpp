@@ -2,6 +2,9 @@
 
 #include "CommandUrl.h"
 #include "VersionCheck.h"
+#include "ui/AppListWindow.h"
+#include "ui/PreferencesWindow.h"
+#include "ui/WelcomeWindow.h"
 #include "platform/linux/GioCustomIcon.h"
 #include "app/core/Notifications.h"
 #include "app/settings/CloudConfig.h"
@@ -40,16 +43,6 @@ std::filesystem::path ownProgram() {
 std::filesystem::path launcherProgram() {
     return (ownProgram().parent_path() / ".." / "libexec" / "zentrivo" / "zentrivo-launcher")
         .lexically_normal();
-}
-
-/// A window that names what it is for, until its real content is built.
-std::unique_ptr<QWidget> placeholderWindow(const QString& title, const QString& text) {
-    auto window = std::make_unique<QWidget>();
-    window->setWindowTitle(title);
-    auto* layout = new QVBoxLayout(window.get());
-    layout->addWidget(new QLabel(text, window.get()));
-    window->resize(420, 160);
-    return window;
 }
 
 } // namespace
@@ -214,20 +207,36 @@ void AppDelegate::rebuildStatusMenuEntries() {
 
 namespace zentrivo {
 
+InstalledApps& AppDelegate::installedApplications() {
+    if (!installedApps)
+        installedApps =
+            std::make_unique<InstalledApps>(applicationCatalog, mainQueue, profile, systemInfo);
+    return *installedApps;
+}
+
 std::unique_ptr<QWidget> AppDelegate::makePreferencesWindow() {
-    return placeholderWindow(QStringLiteral("Zentrivo Preferences"),
-                             QStringLiteral("The slots, distances, triggers and behaviours of "
-                                            "the reticle will be set here."));
+    // The slots need the panels and their pictures, which exist from the end of launch on.
+    if (!model || !icons)
+        return nullptr;
+    return std::make_unique<PreferencesWindow>(PreferencesWindow::Collaborators{
+        defaults, wakeDefaults, *model, notificationCenter, installedApplications(), arrowKeys,
+        workspace, *icons, bookmarkManager, profile, [this] { showAppListWindow(); },
+        [this] { updateWakeObserver(); }, [this](bool on) { applyLaunchOnLogin(on); },
+        [this] { statusItem.show(); }});
 }
 
 std::unique_ptr<QWidget> AppDelegate::makeWelcomeWindow() {
-    return placeholderWindow(QStringLiteral("Welcome to Zentrivo"),
-                             QStringLiteral("Hold Super+Alt and move the mouse to pick a slot."));
+    return std::make_unique<WelcomeWindow>();
 }
 
 std::unique_ptr<QWidget> AppDelegate::makeAppListWindow() {
-    return placeholderWindow(QStringLiteral("Zentrivo Applications"),
-                             QStringLiteral("The installed applications to drag into slots."));
+    if (!icons)
+        return nullptr;
+    return std::make_unique<AppListWindow>(AppListWindow::Collaborators{
+        installedApplications(), *icons, [this](const std::string& bundleId) {
+            if (reticleManager)
+                reticleManager->openApplication(bundleId);
+        }});
 }
 
 void AppDelegate::presentWindow(QWidget& window) {

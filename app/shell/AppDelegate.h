@@ -8,6 +8,7 @@
 #include "app/apps/BookmarkManager.h"
 #include "app/apps/FileUtil.h"
 #include "app/apps/FrontmostAppDetection.h"
+#include "app/apps/InstalledApps.h"
 #include "app/apps/ui/QtReplacePromptPresenter.h"
 #include "app/core/NotificationCenter.h"
 #include "app/input/ArrowHotKeys.h"
@@ -25,6 +26,7 @@
 #include "app/settings/Defaults.h"
 #include "app/settings/ui/CloudImportMessageBox.h"
 #include "platform/linux/DBusNotifications.h"
+#include "platform/linux/DesktopEntryCatalog.h"
 #include "platform/linux/EwmhWorkspace.h"
 #include "platform/linux/GioWorkspace.h"
 #include "platform/linux/InotifyCloudStore.h"
@@ -171,6 +173,12 @@ private:
     /// the panels. Declared before the icon, which goes first.
     std::unique_ptr<QMenu> statusMenu;
     StatusItem statusItem;
+
+    /// The installed applications the preferences and the application list offer; made when one
+    /// of those windows is first shown, and outliving them.
+    InstalledApps& installedApplications();
+    platform::DesktopEntryCatalog applicationCatalog;
+    std::unique_ptr<InstalledApps> installedApps;
 
     // The windows besides the reticle: empty until first shown, then kept. The make* factories
     // build each window; the show operations own when and how they appear.

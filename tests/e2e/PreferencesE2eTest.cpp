@@ -1,0 +1,53 @@
+#include "ZentrivoE2eSession.h"
+
+namespace zentrivo::e2e {
+namespace {
+
+inline const std::string preferences = " --name '^Zentrivo Preferences$'";
+
+/// The preferences window through the keyboard, as XTest types it: opened by starting zentrivo a
+/// second time, a slot's menu from its focused button, a switch by its Alt mnemonic.
+TEST_F(ZentrivoE2eTest, PreferencesOpenOnReopenAndWhatTheyChangeIsStoredAndUsed) {
+    addApp("app-pick");
+    write("lastVersion", "-string", "1");
+    write("reticleFlags", "-int", "1572864");
+    start();
+    ASSERT_EQ(xdotool("search --onlyvisible" + preferences).status, 1) << "not shown at start";
+
+    const Completed second = run({ZENTRIVO_E2E_ZENTRIVO});
+    ASSERT_EQ(second.status, 0) << second.output;
+    ASSERT_TRUE(poll([&] { return xdotool("search --onlyvisible" + preferences).status == 0; }))
+        << zentrivo->log();
+    // Keyboard focus to the window (Xvfb has no window manager to give it), on the first slot.
+    ASSERT_EQ(xdotool("search --onlyvisible" + preferences + " windowfocus --sync").status, 0);
+
+    const auto read = [&](const std::string& key) {
+        return run({ZENTRIVO_E2E_CTL, "defaults", "read", key}).output;
+    };
+
+    // The window opens on the top left slot; the right one is the fourth Tab stop after it (top,
+    // top right, left, right). Its menu: "-", "Open File or Folder", "Last Frontmost App", then
+    // the applications.
+    ASSERT_EQ(xdotool("key --delay 80 Tab Tab Tab Tab space").status, 0);
+    ASSERT_EQ(xdotool("key --delay 80 Down Down Down Down Return").status, 0);
+    EXPECT_TRUE(poll(
+        [&] { return read("mainReticleSpec").find(slot("r", "app-pick")) != std::string::npos; },
+        10s))
+        << read("mainReticleSpec");
+
+    // "Show background" by its mnemonic.
+    ASSERT_EQ(xdotool("key --delay 80 alt+b").status, 0);
+    EXPECT_TRUE(poll([&] { return read("background") == "1\n"; }, 10s)) << read("background");
+
+    // The next gesture to the right starts it.
+    ASSERT_EQ(xdotool("mousemove 640 400 keydown Super_L Alt_L search --sync --onlyvisible" +
+                      reticle + " mousemove_relative --sync -- 100 0")
+                  .status,
+              0);
+    ASSERT_EQ(xdotool("keyup Alt_L Super_L").status, 0);
+    ASSERT_TRUE(waitGone(20s));
+    expectRan("app-pick");
+}
+
+} // namespace
+} // namespace zentrivo::e2e
