@@ -1,5 +1,7 @@
 #include "ZentrivoE2eSession.h"
 
+#include <algorithm>
+
 namespace zentrivo::e2e {
 namespace {
 
@@ -28,7 +30,14 @@ TEST_F(ZentrivoE2eTest, PreferencesOpenOnReopenAndWhatTheyChangeIsStoredAndUsed)
     // The window opens on the top left slot; the right one is the fourth Tab stop after it (top,
     // top right, left, right). Its menu: "-", "Open File or Folder", "Last Frontmost App", then
     // the applications.
+    const auto visibleWindows = [&] {
+        const std::string ids = xdotool("search --onlyvisible --classname '^zentrivo$'").output;
+        return std::count(ids.begin(), ids.end(), '\n');
+    };
+    const auto before = visibleWindows();
     ASSERT_EQ(xdotool("key --delay 80 Tab Tab Tab Tab space").status, 0);
+    // The menu is a window of its own; keys typed before it is up would go to the button.
+    ASSERT_TRUE(poll([&] { return visibleWindows() == before + 1; }, 10s)) << before;
     ASSERT_EQ(xdotool("key --delay 80 Down Down Down Down Return").status, 0);
     EXPECT_TRUE(poll(
         [&] { return read("mainReticleSpec").find(slot("r", "app-pick")) != std::string::npos; },
