@@ -12,35 +12,31 @@ namespace {
 using test::FakeDefaultsDatabase;
 using I = std::int64_t;
 
-template <class... F> struct Overloads : F... { using F::operator()...; };
-
-/// The kind zentrivoctl expects for the key must be the kind the setting stores.
-std::string stored(const Default& s, std::string_view kind) {
-    EXPECT_EQ(settingKind(s.key()), kind) << s.key();
-    return s.key();
+/// A setting as "key Kind value", in the words of the settings table; the kind zentrivoctl
+/// expects for the key must be the kind the setting stores.
+template <class S> std::string show(const S& s) {
+    const auto line = [&](std::string_view kind, std::string_view type, const std::string& value) {
+        EXPECT_EQ(settingKind(s.key()), kind) << s.key();
+        return s.key() + " " + std::string(type) + " " + value;
+    };
+    if constexpr (std::is_same_v<S, StringDefault> || std::is_same_v<S, JSONDefault<ReticleSpec>>)
+        return line("string", std::is_same_v<S, StringDefault> ? "String" : "JSON",
+                    s.value().value_or("-"));
+    else if constexpr (std::is_same_v<S, DateDefault>)
+        return line("date", "Date", s.value() ? "set" : "-");
+    else if constexpr (std::is_same_v<S, BoolDefault>)
+        return line("bool", "Bool", s.value() ? "true" : "false");
+    else if constexpr (std::is_same_v<S, IntDefault>)
+        return line("int", "Int", std::to_string(s.value()));
+    else if constexpr (std::is_same_v<S, FloatDefault>)
+        return line("float", "Float", testing::PrintToString(s.value()));
+    else if constexpr (std::is_same_v<S, OptionalBoolDefault> ||
+                       std::is_same_v<S, IntEnumDefault<FolderLabel>>)
+        return line("int", std::is_same_v<S, OptionalBoolDefault> ? "OptionalBool" : "FolderLabel",
+                    std::to_string(static_cast<int>(s.value())));
+    else
+        static_assert(!sizeof(S*), "a setting type this table does not know");
 }
-
-/// A setting as "key Kind value", in the words of the settings table.
-const Overloads show{
-    [](const JSONDefault<ReticleSpec>& s) {
-        return stored(s, "string") + " JSON " + s.value().value_or("-");
-    },
-    [](const StringDefault& s) {
-        return stored(s, "string") + " String " + s.value().value_or("-");
-    },
-    [](const DateDefault& s) { return stored(s, "date") + " Date " + (s.value() ? "set" : "-"); },
-    [](const BoolDefault& s) {
-        return stored(s, "bool") + " Bool " + (s.value() ? "true" : "false");
-    },
-    [](const IntDefault& s) { return stored(s, "int") + " Int " + std::to_string(s.value()); },
-    [](const FloatDefault& s) {
-        return stored(s, "float") + " Float " + testing::PrintToString(s.value());
-    },
-    []<class E>(const IntEnumDefault<E>& s) {
-        const char* kind = std::is_same_v<E, FolderLabel> ? " FolderLabel " : " OptionalBool ";
-        return stored(s, "int") + kind + std::to_string(static_cast<int>(s.value()));
-    },
-};
 
 // Users' databases and zentrivoctl name settings by these strings, so a misspelt key or a
 // changed fallback must fail here. OptionalBool 0 is undefined; FolderLabel 2 is acronym.
