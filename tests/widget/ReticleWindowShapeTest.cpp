@@ -75,8 +75,9 @@ protected:
 
 TEST_F(ReticleWindowShapeTest, WithoutACompositorOnlyTheSlotsAreDrawnEmptyRingOnesAsOutlines) {
     auto& w = makeWindow();
-    ASSERT_TRUE(shape.shape) << "cut at once, before the first show";
+    w.showWindow(); // cut as it is shown
     EXPECT_EQ(shape.lastWindow, w.widget().winId());
+    ASSERT_TRUE(shape.shape);
     const auto& [drawn, input] = *shape.shape;
     const ShapeRect r = rectOf(view.slot(Directional::r).geometry());
     const ShapeRect tl = rectOf(view.slot(Directional::tl).geometry());
@@ -96,7 +97,6 @@ TEST_F(ReticleWindowShapeTest, WithoutACompositorOnlyTheSlotsAreDrawnEmptyRingOn
     EXPECT_EQ(input.size(), 8u);
 
     // The outline is drawn, opaque grey, on the empty slot's top edge; inside it nothing is.
-    w.showWindow();
     const QImage shot = w.widget().grab().toImage();
     const QRect tlArea = view.slot(Directional::tl).geometry();
     EXPECT_EQ(shot.pixelColor(tlArea.center().x(), tlArea.top()), QColor(150, 150, 150));

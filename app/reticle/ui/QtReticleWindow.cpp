@@ -75,7 +75,6 @@ QtReticleWindow::QtReticleWindow(Collaborators collaborators)
         compositing = c.compositor->isCompositing();
         c.compositor->setChangeHandler([this](bool now) { setCompositing(now); });
     }
-    refreshShape();
 }
 
 QtReticleWindow::~QtReticleWindow() {
@@ -200,6 +199,8 @@ void QtReticleWindow::showWindow() {
         fade->stop();
     window->setWindowOpacity(1.0);
     c.view.viewWillAppear();
+    // Cut before it maps, so it never shows whole. Not at construction: its native window made
+    // that early kept the preferences window's popup menus from getting the keyboard.
     refreshShape();
     window->show();
     window->raise();
