@@ -1,12 +1,14 @@
 #pragma once
 
 #include "app/apps/WakeNotifier.h"
-#include "app/core/MainQueue.h"
 #include "app/input/ProcessExit.h"
 #include "app/login/DistributedNotifications.h"
 #include "app/login/LoginItems.h"
 #include "app/login/ProcessStarter.h"
 #include "app/login/RunningPrograms.h"
+#include "tests/fakes/FakeMainQueue.h"
+#include "tests/fakes/FakeSystemInfo.h"
+#include "tests/fakes/RecordingLog.h"
 
 #include <chrono>
 #include <map>
@@ -16,124 +18,104 @@
 
 namespace zentrivo::test {
 
-/// Observers by token; `notify` calls those that `matches` accepts and are still there.
-template <typename Observer> struct ObserverList {
-    std::map<std::uint64_t, Observer> observers;
-    std::uint64_t next = 1;
-    std::uint64_t add(Observer o) {
-        observers[next] = std::move(o);
-        return next++;
-    }
-    template <typename Matches, typename Call> void notify(Matches matches, Call call) {
-        for (auto& [token, o] : std::map(observers))
-            if (observers.contains(token) && matches(o))
-                call(o);
-    }
-};
-
-/// A session of one: posts are recorded, `deliver` plays another program's post.
-class FakeDistributedNotifications final : public DistributedNotifications {
-public:
-    struct Observer {
-        std::string name, object;
-        Handler handler;
-    };
-    void post(std::string_view name, std::string_view object) override {
-        posted.push_back(std::string(name) + " " + std::string(object));
-    }
-    Token addObserver(std::string name, std::string object, Handler handler) override {
-        return list.add({std::move(name), std::move(object), std::move(handler)});
-    }
-    void removeObserver(Token token) override { list.observers.erase(token); }
-    void deliver(const std::string& name, const std::string& object) {
-        list.notify([&](const Observer& o) { return o.name == name && o.object == object; },
-                    [](Observer& o) { o.handler(); });
-    }
-    /// "name object" of every post.
-    std::vector<std::string> posted;
-    ObserverList<Observer> list;
-};
-
-class FakeWakeNotifier final : public WakeNotifier {
-public:
-    Token addWakeObserver(Observer observer) override { return list.add(std::move(observer)); }
-    void removeWakeObserver(Token token) override { list.observers.erase(token); }
-    void wake() {
-        list.notify([](const Observer&) { return true; }, [](Observer& o) { o(); });
-    }
-    ObserverList<Observer> list;
-};
-
-/// Notes the virtual time of each call when given the queue.
-struct CallTimes {
-    const MainQueue* clock = nullptr;
-    std::vector<std::chrono::milliseconds> times;
-    void note() {
-        if (clock)
-            times.push_back(std::chrono::duration_cast<std::chrono::milliseconds>(clock->now()));
-    }
-};
-
-class FakeRunningPrograms final : public RunningPrograms {
-public:
-    bool isRunning(std::string_view identifier) const override {
-        checks.note();
-        return running.contains(std::string(identifier));
-    }
-    std::set<std::string> running;
-    mutable CallTimes checks;
-};
-
-class FakeProcessStarter final : public ProcessStarter {
-public:
+/// Every port of launch at login, the login launcher and the wake relaunch in one object on one
+/// virtual clock: a session of one program, whose calls are recorded with the time they came at.
+struct LoginPortsRig : DistributedNotifications,
+                       WakeNotifier,
+                       RunningPrograms,
+                       ProcessStarter,
+                       ProcessExit,
+                       LoginItems {
+    using Times = std::vector<std::chrono::milliseconds>;
     struct Start {
         std::filesystem::path program;
         std::vector<std::string> arguments;
     };
+
+    void post(std::string_view name, std::string_view object) override {
+        posted.push_back(std::string(name) + " " + std::string(object));
+    }
+    DistributedNotifications::Token addObserver(std::string name, std::string object,
+                                                Handler handler) override {
+        observers[++lastToken] = [=](const std::string& n, const std::string& o) {
+            if (n == name && o == object)
+                handler();
+        };
+        return lastToken;
+    }
+    void removeObserver(DistributedNotifications::Token token) override { observers.erase(token); }
+    /// Another program's post, to the observers still there.
+    void deliver(const std::string& name, const std::string& object) {
+        for (auto& [token, observer] : std::map(observers))
+            if (observers.contains(token))
+                observer(name, object);
+    }
+    WakeNotifier::Token addWakeObserver(Observer observer) override {
+        wakeObservers[++lastToken] = std::move(observer);
+        return lastToken;
+    }
+    void removeWakeObserver(WakeNotifier::Token token) override { wakeObservers.erase(token); }
+    void wake() {
+        for (auto& [token, observer] : std::map(wakeObservers))
+            observer();
+    }
+    bool isRunning(std::string_view identifier) const override {
+        checks.push_back(now());
+        return running.contains(std::string(identifier));
+    }
     bool start(const std::filesystem::path& program,
                const std::vector<std::string>& arguments) override {
         starts.push_back({program, arguments});
-        times.note();
-        return !fail;
+        startTimes.push_back(now());
+        return !startFails;
     }
-    std::vector<Start> starts;
-    CallTimes times;
-    bool fail = false;
-};
-
-class FakeProcessExit final : public ProcessExit {
-public:
     void exitProcess(int status) override {
         exits.push_back(status);
-        times.note();
+        exitTimes.push_back(now());
     }
-    std::vector<int> exits;
-    CallTimes times;
-};
-
-/// Login items in memory; each operation can be made to fail. `calls` records them in order.
-class FakeLoginItems final : public LoginItems {
-public:
     bool isMainAppEnabled() const override { return mainEnabled; }
     std::optional<std::string> registerMainApp() override { return change("register", true); }
     std::optional<std::string> unregisterMainApp() override { return change("unregister", false); }
+    /// The first `launcherFailures` attempts to switch the launcher on fail.
     bool setLauncherEnabled(bool enabled) override {
-        calls.push_back(enabled ? "launcher on" : "launcher off");
-        if (enabled == failingValue && launcherFailures > 0 && launcherFailures--)
-            return false;
+        itemCalls.push_back(enabled ? "launcher on" : "launcher off");
+        if (enabled && launcherFailures > 0)
+            return !launcherFailures--;
         launcherEnabled = enabled;
         return true;
     }
+    std::vector<std::string> logged(LogLevel level) const {
+        std::vector<std::string> out;
+        for (const auto& line : log.lines)
+            if (line.level == level)
+                out.push_back(line.message);
+        return out;
+    }
+
+    FakeMainQueue queue;
+    FakeSystemInfo system;
+    RecordingLog log;
+    std::vector<std::string> posted; // "name object"
+    std::map<std::uint64_t, std::function<void(const std::string&, const std::string&)>> observers;
+    std::map<std::uint64_t, Observer> wakeObservers;
+    std::uint64_t lastToken = 0;
+    std::set<std::string> running;
+    mutable Times checks;
+    std::vector<Start> starts;
+    Times startTimes, exitTimes;
+    bool startFails = false;
+    std::vector<int> exits;
     bool mainEnabled = false, launcherEnabled = false;
     std::optional<std::string> registerError, unregisterError;
-    /// How many calls setting `failingValue` fail before one succeeds.
     int launcherFailures = 0;
-    bool failingValue = true;
-    std::vector<std::string> calls;
+    std::vector<std::string> itemCalls; // in order
 
 private:
+    std::chrono::milliseconds now() const {
+        return std::chrono::duration_cast<std::chrono::milliseconds>(queue.now());
+    }
     std::optional<std::string> change(const char* call, bool enable) {
-        calls.push_back(call);
+        itemCalls.push_back(call);
         const auto& error = enable ? registerError : unregisterError;
         if (!error)
             mainEnabled = enable;

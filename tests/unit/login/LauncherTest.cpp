@@ -1,7 +1,5 @@
 #include "launcher/AppDelegate.h"
 #include "tests/fakes/FakeLoginPorts.h"
-#include "tests/fakes/FakeMainQueue.h"
-#include "tests/fakes/RecordingLog.h"
 
 #include <gtest/gtest.h>
 
@@ -17,27 +15,18 @@ constexpr const char* mainId = "com.tovelane.ZentrivoPro";
 constexpr const char* quitRequest = "com.tovelane.ZentrivoPro.terminateLauncher";
 
 /// The launcher on the virtual clock; the main program runs when `mainRuns`, until `quitsAt`.
-struct LauncherRig {
-    test::FakeMainQueue queue;
-    test::FakeDistributedNotifications notifications;
-    test::FakeRunningPrograms running;
-    test::FakeProcessStarter starter;
-    test::FakeProcessExit exit;
-    test::RecordingLog log;
+struct LauncherRig : test::LoginPortsRig {
     std::optional<launcher::AppDelegate> delegate;
 
     LauncherRig(Args args, bool mainRuns, std::optional<ms> quitsAt = {},
-                std::optional<std::filesystem::path> main = "/usr/bin/zentrivo",
-                bool startFails = false) {
-        starter.fail = startFails;
-        running.checks.clock = starter.times.clock = exit.times.clock = &queue;
+                std::optional<std::filesystem::path> main = "/usr/bin/zentrivo") {
         if (mainRuns)
-            running.running.insert(mainId);
+            running.insert(mainId);
         if (quitsAt)
-            queue.postAfter(*quitsAt, [this] { running.running.clear(); });
+            queue.postAfter(*quitsAt, [this] { running.clear(); });
         delegate.emplace(
-            launcher::AppDelegate::Collaborators{notifications, running, queue, starter, exit, log},
-            main, std::move(args));
+            launcher::AppDelegate::Collaborators{*this, *this, queue, *this, *this, log}, main,
+            std::move(args));
         delegate->applicationDidFinishLaunching();
     }
 };
@@ -62,10 +51,10 @@ TEST(Launcher, StartsTheMainProgramAtTheRightTimeAndQuitsEightSecondsLater) {
         {"relaunch +2", {"relaunch", "+2"}, false, {}, {2s}, {2s}, {10s}},
         {"the first relaunch counts", {"-x", "relaunch", "1", "relaunch", "9"}, false, {}, {1s}, {1s}, {9s}},
         {"relaunch -3 waits no time", {"relaunch", "-3"}, false, {}, {0s}, {0s}, {8s}},
-        {"relaunch abc: idle", {"relaunch", "abc"}, true, {}, {}, {}, {}},
         {"relaunch 2s: idle", {"relaunch", "2s"}, true, {}, {}, {}, {}},
         {"relaunch ++2: idle", {"relaunch", "++2"}, false, {}, {}, {}, {}},
         {"relaunch with an empty delay: idle", {"relaunch", ""}, false, {}, {}, {}, {}},
+        {"relaunch +: idle", {"relaunch", "+"}, false, {}, {}, {}, {}},
         {"relaunch without a delay: idle", {"relaunch"}, false, {}, {}, {}, {}},
     };
     // clang-format on
@@ -73,50 +62,39 @@ TEST(Launcher, StartsTheMainProgramAtTheRightTimeAndQuitsEightSecondsLater) {
         SCOPED_TRACE(row.name);
         LauncherRig rig(row.args, row.mainRuns, row.quitsAt);
         // The ".pong" is the very first thing, before any look at the main program.
-        EXPECT_EQ(rig.notifications.posted,
-                  Args{"com.tovelane.ZentrivoPro.pong " + std::string(mainId)});
-        if (row.args.empty()) { // the login start looks at once
-            EXPECT_EQ(rig.running.checks.times, Times{0ms});
-        }
+        EXPECT_EQ(rig.posted, Args{"com.tovelane.ZentrivoPro.pong " + std::string(mainId)});
         rig.queue.advance(1h);
-        EXPECT_EQ(rig.running.checks.times, row.checks);
-        EXPECT_EQ(rig.starter.times.times, row.starts);
-        EXPECT_EQ(rig.exit.times.times, row.exits);
-        for (const auto& start : rig.starter.starts)
+        EXPECT_EQ(rig.checks, row.checks);
+        EXPECT_EQ(rig.startTimes, row.starts);
+        EXPECT_EQ(rig.exitTimes, row.exits);
+        for (const auto& start : rig.starts)
             EXPECT_EQ(start.program, "/usr/bin/zentrivo");
-        EXPECT_EQ(rig.notifications.posted.size(), 1u);
     }
 }
 
 TEST(Launcher, QuitsAtOnceOnlyForTheQuitRequestWithTheMainProgramsIdentifier) {
-    LauncherRig idle({"relaunch", "abc"}, false);
-    idle.notifications.deliver(quitRequest, "com.example.Other");
-    idle.notifications.deliver("com.tovelane.ZentrivoPro.terminate", mainId);
+    LauncherRig idle({"relaunch", "2s"}, false);
+    idle.deliver(quitRequest, "com.example.Other");
+    idle.deliver("com.tovelane.ZentrivoPro.terminate", mainId);
     idle.queue.advance(5s);
-    EXPECT_TRUE(idle.exit.exits.empty());
-    idle.notifications.deliver(quitRequest, mainId);
-    EXPECT_EQ(idle.exit.times.times, Times{5000ms});
+    EXPECT_TRUE(idle.exits.empty());
+    idle.deliver(quitRequest, mainId);
+    EXPECT_EQ(idle.exitTimes, Times{5000ms});
     // After a launch, the quit 8 s later does not end the process a second time.
     LauncherRig launched({}, false);
-    launched.notifications.deliver(quitRequest, mainId);
+    launched.deliver(quitRequest, mainId);
     launched.queue.advance(1h);
-    EXPECT_EQ(launched.exit.exits, std::vector<int>{0});
+    EXPECT_EQ(launched.exits, std::vector<int>{0});
 }
 
 TEST(Launcher, AFailedLaunchIsLoggedAndStillQuitsAfterEightSeconds) {
-    const std::tuple<const char*, Args, std::optional<std::filesystem::path>, ms> rows[] = {
-        {"the start fails", {}, "/usr/bin/zentrivo", 8000ms},
-        {"no main program path", {}, std::nullopt, 8000ms},
-        {"relaunch 1, the start fails", {"relaunch", "1"}, "/usr/bin/zentrivo", 9000ms},
-    };
-    for (const auto& [name, args, main, quit] : rows) {
-        SCOPED_TRACE(name);
-        LauncherRig rig(args, false, {}, main, true);
+    using Main = std::optional<std::filesystem::path>;
+    for (const Main& main : {Main{}, Main{"/usr/bin/zentrivo"}}) {
+        LauncherRig rig({"relaunch", "1"}, false, {}, main);
+        rig.startFails = true;
         rig.queue.advance(1h);
-        ASSERT_EQ(rig.log.lines.size(), 1u);
-        EXPECT_EQ(rig.log.lines[0].level, LogLevel::error);
-        EXPECT_EQ(rig.log.lines[0].message, "Unable to launch Zentrivo");
-        EXPECT_EQ(rig.exit.times.times, Times{quit});
+        EXPECT_EQ(rig.logged(LogLevel::error), Args{"Unable to launch Zentrivo"});
+        EXPECT_EQ(rig.exitTimes, Times{9s});
     }
 }
 

@@ -2,13 +2,17 @@
 
 #include "app/core/Notifications.h"
 #include "app/settings/CloudConfig.h"
+#include "ctl/CloudExport.h"
+#include "ctl/Zentrivoctl.h"
 #include "tests/fakes/FakeDefaultsDatabase.h"
 #include "tests/fakes/FakeMainQueue.h"
 #include "tests/fakes/FreedesktopTestProfile.h"
+#include "tests/unit/platform/TemporaryDirectory.h"
 
 #include <functional>
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
+#include <sstream>
 #include <utility>
 
 namespace zentrivo {
@@ -18,14 +22,12 @@ using namespace std::chrono_literals;
 
 struct FakeCloudStore final : CloudStore {
     std::optional<std::string> string(std::string_view key) const override {
-        ++reads;
         const auto found = values.find(std::string(key));
         return found == values.end() ? std::nullopt : std::optional(found->second);
     }
     void observeChanges(ChangeHandler h) override { handler = std::move(h); }
     std::map<std::string, std::string> values;
     ChangeHandler handler;
-    mutable int reads = 0;
 };
 
 struct FakeQuestion final : CloudImportQuestion {
@@ -107,62 +109,45 @@ TEST(CloudImport, ABurstOfChangesCausesOneImportTwoSecondsAfterTheLast) {
     rig.queue.advance(500ms);
     rig.cloud->changesDetected({"config"});
     rig.queue.advance(1999ms);
-    EXPECT_EQ(rig.store.reads, 0);
+    EXPECT_EQ(rig.imported, 0);
     rig.queue.advance(1ms);
-    EXPECT_EQ(rig.store.reads, 1);
     EXPECT_EQ(rig.imported, 1);
     rig.queue.advance(1h);
     EXPECT_EQ(rig.imported, 1);
 }
 
-TEST(CloudImport, AppliesOnlyRecordsNewerThanTheLastOne) {
-    const std::pair<double, bool> rows[] = {
-        {100.0, false}, {100.001, true}, {99.0, false}, {1e6, true}};
-    for (const auto& [timestamp, applied] : rows) {
-        SCOPED_TRACE(timestamp);
-        CloudRig rig(100.0);
-        rig.arrives(record(timestamp));
-        EXPECT_EQ(rig.imported, applied ? 1 : 0);
-        EXPECT_EQ(rig.defaults->safeAreaSize.value(), applied ? 40 : 25);
-        ASSERT_TRUE(rig.lastSync());
-        EXPECT_NEAR(*rig.lastSync(), applied ? timestamp : 100.0, 1e-6);
-        EXPECT_EQ(rig.question.asked, 0);
+TEST(CloudImport, AppliesNewerRecordsAndTheFirstOneOnlyWhenTheUserSaysYes) {
+    struct Row {
+        const char* name;
+        std::optional<double> lastSync;
+        bool answer;
+        double first, second; // timestamps of two records arriving one after the other
+        int asked, importedFirst, importedBoth;
+        std::optional<double> lastSyncAfter;
+    };
+    // clang-format off
+    const Row rows[] = {
+        {"the same time", 100.0, true, 100.0, 100.0, 0, 0, 0, 100.0},
+        {"newer, then the same record again", 100.0, true, 100.001, 100.001, 0, 1, 1, 100.001},
+        {"older", 100.0, true, 99.0, 99.0, 0, 0, 0, 100.0},
+        {"first, no: asked again even for an older one", {}, false, 500.0, 400.0, 2, 0, 0, {}},
+        {"first, yes: from then on without asking", {}, true, 500.0, 600.0, 1, 1, 2, 600.0},
+    };
+    // clang-format on
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        CloudRig rig(row.lastSync);
+        rig.question.answer = row.answer;
+        rig.arrives(record(row.first));
+        EXPECT_EQ(rig.imported, row.importedFirst);
+        EXPECT_EQ(rig.defaults->safeAreaSize.value(), row.importedFirst ? 40 : 25);
         EXPECT_EQ(rig.model->mainSpec(),
-                  applied ? *ReticleSpec::fromJsonString(terminalPanel) : ReticleSpec{});
-        // The same record seen again (at the next start, say) is not applied twice.
-        rig.arrives(record(timestamp));
-        EXPECT_EQ(rig.imported, applied ? 1 : 0);
+                  row.importedFirst ? *ReticleSpec::fromJsonString(terminalPanel) : ReticleSpec{});
+        rig.arrives(record(row.second));
+        EXPECT_EQ(rig.question.asked, row.asked);
+        EXPECT_EQ(rig.imported, row.importedBoth);
+        EXPECT_NEAR(rig.lastSync().value_or(-1), row.lastSyncAfter.value_or(-1), 1e-6);
     }
-}
-
-TEST(CloudImport, TheFirstRecordIsAppliedOnlyWhenTheUserSaysYes) {
-    CloudRig no(std::nullopt);
-    no.question.answer = false;
-    no.arrives(record(500));
-    EXPECT_EQ(no.question.asked, 1);
-    EXPECT_EQ(no.imported, 0);
-    EXPECT_EQ(no.lastSync(), std::nullopt);
-    EXPECT_EQ(no.defaults->safeAreaSize.value(), 25);
-    EXPECT_FALSE(no.db.values.contains("mainReticleSpec"));
-    no.arrives(record(400)); // asked again, even for an older record
-    EXPECT_EQ(no.question.asked, 2);
-
-    CloudRig yes(std::nullopt);
-    yes.arrives(record(500));
-    EXPECT_EQ(yes.question.asked, 1);
-    EXPECT_EQ(yes.imported, 1);
-    EXPECT_NEAR(yes.lastSync().value_or(0), 500.0, 1e-6);
-    EXPECT_EQ(yes.defaults->iCloudSync.value(), OptionalBool::userEnabled);
-    yes.arrives(record(600)); // from now on without asking
-    EXPECT_EQ(yes.question.asked, 1);
-    EXPECT_EQ(yes.imported, 2);
-
-    // A record this machine exported (its time written by zentrivoctl) is not asked about.
-    CloudRig exported(std::nullopt);
-    exported.db.values["lastCloudSync"] = at2001(700);
-    exported.arrives(record(700));
-    EXPECT_EQ(exported.question.asked, 0);
-    EXPECT_EQ(exported.imported, 0);
 }
 
 TEST(CloudImport, ARecordArrivingWhileTheQuestionIsOpenWaitsForTheAnswer) {
@@ -201,7 +186,6 @@ TEST(CloudImport, BadRecordsAndOtherKeysChangeNothingAndAskNothing) {
     rig.store.values["other"] = record(600);
     rig.store.handler({"other", "config.tmp"});
     rig.queue.advance(2s);
-    EXPECT_EQ(rig.store.reads, 0);
     rig.store.values.erase("config");
     rig.store.handler({"config"}); // removed
     rig.queue.advance(2s);
@@ -224,21 +208,28 @@ TEST(CloudImport, TakesOnlyTheSyncedSettingsAndFallsBackToTheDefaultPanel) {
     EXPECT_EQ(rig.defaults->iCloudSync.value(), OptionalBool::userDisabled);
 }
 
-TEST(CloudConfig, TheExportedRecordHasTheImportedFormAndReadsBackTheSame) {
-    CloudRig rig;
-    rig.defaults->safeAreaSize.set(33);
-    rig.model->setMainSpec(*ReticleSpec::fromJsonString(terminalPanel));
-    const Config config = currentConfig(*rig.defaults, *rig.model, at2001(10.5));
-    const auto json = nlohmann::json::parse(config.toJsonString());
-    EXPECT_EQ(json.at("bundleId"), "com.tovelane.ZentrivoPro");
-    EXPECT_TRUE(json.at("version").is_string());
-    EXPECT_EQ(json.at("timestamp"), 10.5);
-    EXPECT_EQ(json.at("defaults").at("safeAreaSize"), nlohmann::json::parse(R"({"int":33})"));
-    EXPECT_EQ(json.at("defaults").at("iCloudSync"), nlohmann::json::parse(R"({"int":0})"));
-    EXPECT_EQ(ReticleSpec::fromJsonString(
-                  json.at("defaults").at("mainReticleSpec").at("string").get<std::string>()),
-              ReticleSpec::fromJsonString(terminalPanel));
-    EXPECT_EQ(Config::fromJsonString(config.toJsonString()), config);
+TEST(CloudConfig, TheExportedRecordImportsElsewhereButNotOnTheMachineThatWroteIt) {
+    test::TemporaryDirectory folder;
+    CloudRig here(std::nullopt);
+    here.db.values["cloudFolder"] = folder.root.string();
+    here.db.values["safeAreaSize"] = std::int64_t{33};
+    here.db.values["iCloudSync"] = std::int64_t{2};
+    here.db.values["mainReticleSpec"] = std::string(terminalPanel);
+    std::ostringstream out, err;
+    ASSERT_EQ(exportCloudConfig(out, err, here.db, here.profile), ctlStatus::ok) << err.str();
+    const std::string text = test::readFile(folder / "config");
+    EXPECT_EQ(nlohmann::json::parse(text).at("bundleId"), "com.tovelane.ZentrivoPro");
+    here.arrives(text);
+    EXPECT_EQ(here.question.asked, 0);
+    EXPECT_EQ(here.imported, 0);
+    CloudRig there;
+    there.arrives(text);
+    EXPECT_EQ(there.imported, 1);
+    EXPECT_EQ(there.defaults->safeAreaSize.value(), 33);
+    EXPECT_EQ(there.model->mainSpec(), *ReticleSpec::fromJsonString(terminalPanel));
+    EXPECT_EQ(there.defaults->iCloudSync.value(), OptionalBool::userDisabled);
+    ASSERT_TRUE(here.lastSync());
+    EXPECT_NEAR(there.lastSync().value_or(0), *here.lastSync(), 1e-3);
 }
 
 } // namespace
