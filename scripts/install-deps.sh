@@ -18,6 +18,7 @@ packages=(
   openbox  # an EWMH window manager for the running-application tests
   trayer  # a system tray on Xvfb, for the tray icon's end-to-end test and benchmark
   xdg-utils  # xdg-open, which the command-URL test opens zentrivo: URLs with
+  attr  # setfattr: colour tags on the sample files of scripts/screenshot-reticle.sh
 )
 
 missing=()
