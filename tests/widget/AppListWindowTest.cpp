@@ -31,10 +31,9 @@ protected:
         throw std::runtime_error(std::string("no row ") + name);
     }
 
-    bool press(int key, Qt::KeyboardModifiers modifiers, const QString& text) {
+    void press(int key, Qt::KeyboardModifiers modifiers, const QString& text) {
         QKeyEvent event(QEvent::KeyPress, key, modifiers, text);
         QCoreApplication::sendEvent(&window->appListOutlineView(), &event);
-        return event.isAccepted();
     }
 
     PreferencesRig rig;
@@ -48,16 +47,13 @@ TEST_F(AppListWindowTest, RowsDragAsTheFileUrlOfTheirDesktopEntry) {
     for (int i = 0; i < model.rowCount(); ++i)
         names.push_back(model.data(model.index(i), Qt::DisplayRole).toString().toStdString());
     EXPECT_EQ(names, (std::vector<std::string>{"Alpha", "Beta", "Two Words"}));
-    EXPECT_EQ(model.data(model.index(0), Qt::SizeHintRole).toSize().height(), 30);
-    EXPECT_EQ(window->appListOutlineView().iconSize(), QSize(25, 25));
     EXPECT_FALSE(model.data(model.index(0), Qt::DecorationRole).value<QIcon>().isNull());
 
     std::unique_ptr<QMimeData> data(model.mimeData({row("Two Words")}));
     ASSERT_NE(data, nullptr);
     EXPECT_EQ(data->formats(), QStringList{"text/uri-list"});
-    const QString url = "file://" + rig.dir.path() + "/two%20words.desktop";
-    EXPECT_EQ(data->urls(), QList<QUrl>{QUrl(url)});
-    EXPECT_EQ(data->data("text/uri-list").trimmed(), url.toUtf8());
+    EXPECT_EQ(data->urls(),
+              QList<QUrl>{QUrl("file://" + rig.dir.path() + "/two%20words.desktop")});
 
     // The drag lands on a slot button, which takes the application.
     SlotConfigButton button(rig.buttonCollaborators(), 2);
@@ -71,8 +67,7 @@ TEST_F(AppListWindowTest, RowsDragAsTheFileUrlOfTheirDesktopEntry) {
 
 TEST_F(AppListWindowTest, ReturnAndDoubleClickOpenTheSelectedApplication) {
     // Nothing selected: nothing opens.
-    window->openSelectedApp();
-    EXPECT_FALSE(press(Qt::Key_Return, Qt::NoModifier, "\r") && !opened.empty());
+    press(Qt::Key_Return, Qt::NoModifier, "\r");
     EXPECT_TRUE(opened.empty());
 
     window->appListOutlineView().setCurrentIndex(row("Beta"));

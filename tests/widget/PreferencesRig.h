@@ -24,6 +24,7 @@
 #include <QApplication>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QMenu>
 #include <QMessageBox>
 #include <QTemporaryDir>
 #include <fstream>
@@ -99,10 +100,36 @@ public:
     }
 
     template <typename T> T& find(const char* name) {
-        auto* widget = preferences->findChild<T*>(QString::fromLatin1(name));
-        if (!widget)
-            throw std::runtime_error(std::string("no widget ") + name);
-        return *widget;
+        if (auto* widget = preferences->findChild<T*>(QString::fromLatin1(name)))
+            return *widget;
+        throw std::runtime_error(std::string("no widget ") + name);
+    }
+
+    /// The slot menu of `button` as a click opens it (closed again at once).
+    static QMenu& openMenu(SlotConfigButton& button) {
+        button.click();
+        if (!button.slotMenu())
+            throw std::runtime_error("no menu");
+        button.slotMenu()->hide();
+        return *button.slotMenu();
+    }
+
+    /// The menu's items in order, "*" before a checked one, "---" for the separator.
+    static std::string menuTitles(SlotConfigButton& button) {
+        std::string titles;
+        for (QAction* item : openMenu(button).actions())
+            titles += (titles.empty() ? "" : ", ") +
+                      (item->isSeparator() ? std::string("---")
+                                           : (item->isChecked() ? "*" : "") +
+                                                 item->text().toStdString());
+        return titles;
+    }
+
+    static QAction& menuItem(SlotConfigButton& button, const QString& text) {
+        for (QAction* item : openMenu(button).actions())
+            if (item->text() == text)
+                return *item;
+        throw std::runtime_error("no item " + text.toStdString());
     }
 
     /// The message box a refused choice opened, or null; closes it.
@@ -132,6 +159,12 @@ public:
     const PropertyValue* stored(const std::string& key) const {
         const auto it = db.values.find(key);
         return it == db.values.end() ? nullptr : &it->second;
+    }
+
+    /// A stored whole number, or -1 when nothing is stored.
+    std::int64_t storedInt(const std::string& key) const {
+        const PropertyValue* value = stored(key);
+        return value ? readInteger(value) : -1;
     }
 
     QTemporaryDir dir;
