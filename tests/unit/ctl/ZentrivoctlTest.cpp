@@ -12,27 +12,44 @@ namespace {
 
 using namespace testing;
 
+/// A running Zentrivo that records what it was sent ("url ...", "changed key...").
+class RecordingZentrivo final : public RunningZentrivo {
+public:
+    Outcome openURL(const std::string& url, std::string& error) override {
+        sent += "url " + url;
+        error = "refused";
+        return answer;
+    }
+    void settingsChanged(const std::vector<std::string>& keys) override {
+        sent += "changed";
+        for (const auto& key : keys)
+            sent += " " + key;
+        sent += ";";
+    }
+    Outcome answer = Outcome::done;
+    std::string sent;
+};
+
 struct ZentrivoctlTest : ::testing::Test {
     /// The exit status, what went to stdout and what went to stderr: "status|out|err".
     std::string run(std::vector<std::string> args) {
         std::ostringstream out, err;
-        const int status = runZentrivoctl(args, out, err, db, profile);
+        const int status = runZentrivoctl(args, out, err, db, profile, &running);
         return std::to_string(status) + "|" + out.str() + "|" + err.str();
     }
     test::FakeDefaultsDatabase db;
     test::FreedesktopTestProfile profile; // its default near panel is empty
+    RecordingZentrivo running;
 };
 
 TEST_F(ZentrivoctlTest, WriteStoresEachKindAndReadPrintsItBack) {
     const std::string unknown = "zentrivoctl: warning: 'someKey' is no setting of Zentrivo; "
                                 "nothing reads it\n";
     // Key, type option, value, what is stored, what read prints, the warning of the write.
-    const std::tuple<const char*, const char*, const char*, PropertyValue, const char*,
-                     std::string>
+    const std::tuple<const char*, const char*, const char*, PropertyValue, const char*, std::string>
         cases[] = {
             {"hoverMillis", "-int", "+7", std::int64_t{7}, "7", ""},
-            {"someKey", "-int", "-9223372036854775808", INT64_MIN, "-9223372036854775808",
-             unknown},
+            {"someKey", "-int", "-9223372036854775808", INT64_MIN, "-9223372036854775808", unknown},
             {"lastVersion", "-int", "41", std::int64_t{41}, "41",
              "zentrivoctl: warning: 'lastVersion' is a -string setting; Zentrivo may read this "
              "-int value as unset\n"},
@@ -43,8 +60,7 @@ TEST_F(ZentrivoctlTest, WriteStoresEachKindAndReadPrintsItBack) {
             {"hideMenuBarIcon", "-bool", "YES", true, "1", ""},
             {"lastVersion", "-string", "", std::string(), "", ""},
             {"someKey", "-string", "a\nb\r\tc\x01\x7f\\n\xc3\xa9",
-             std::string("a\nb\r\tc\x01\x7f\\n\xc3\xa9"), R"(a\nb\r\tc\x01\x7f\né)",
-             unknown},
+             std::string("a\nb\r\tc\x01\x7f\\n\xc3\xa9"), R"(a\nb\r\tc\x01\x7f\né)", unknown},
             {"lastCloudSync", "-date", "2024-05-01T14:00:00.5+02:00",
              Date(Date::duration(1714564800.5)), "2024-05-01T12:00:00.5Z", ""},
         };
@@ -89,15 +105,18 @@ TEST_F(ZentrivoctlTest, BadInputExitsTwoNamesTheProblemAndWritesNothing) {
         EXPECT_EQ(std::count(r.begin(), r.end(), '\n'), 1) << "one line";
     }
     EXPECT_EQ(db.reads + db.writes, 0) << "bad input never reaches the database";
+    EXPECT_EQ(running.sent, "");
 }
 
 TEST_F(ZentrivoctlTest, ReadDeleteAndPanelsFollowTheDatabaseAndMissingKeysExitOne) {
     const std::string far = R"({"id":1,"bl":{"stringValue":"/home/u/notes.txt","type":1}})";
-    // Each command in turn and "status|out|err"; a missing key exits 1 and names the key.
+    // Each command in turn and "status|out|err"; a missing key exits 1 and names the key. Only
+    // what was stored or deleted is announced to the running program.
     const std::pair<std::vector<std::string>, std::string> steps[] = {
         {{"defaults", "read", "hoverMillis"}, "1||"},
         {{"defaults", "delete", "hoverMillis"}, "1||"},
         {{"defaults", "write", "hoverMillis", "-int", "800"}, "0||"},
+        {{"defaults", "read", "hoverMillis"}, "0|800\n|"},
         {{"defaults", "write", "farReticleSpec", "-string", far}, "0||"},
         // "{}" has no id, so it is no panel and the default shows.
         {{"defaults", "write", "mainReticleSpec", "-string", "{}"}, "0||"},
@@ -115,6 +134,53 @@ TEST_F(ZentrivoctlTest, ReadDeleteAndPanelsFollowTheDatabaseAndMissingKeysExitOn
     db.failWrites = true;
     EXPECT_THAT(run({"defaults", "write", "hoverMillis", "-int", "801"}),
                 AllOf(StartsWith("1||"), HasSubstr("could not store 'hoverMillis'")));
+    EXPECT_EQ(running.sent, "changed hoverMillis;changed farReticleSpec;changed mainReticleSpec;"
+                            "changed farReticleSpec;");
+}
+
+// show and close become the command URLs the running program reads; a command line that is
+// not understood sends nothing, and a missing program is exit status 1 with a clear line.
+TEST_F(ZentrivoctlTest, ShowAndCloseSendTheirUrlOrSayWhyNot) {
+    using Outcome = RunningZentrivo::Outcome;
+    const auto usage = [](std::string problem) {
+        return "2||zentrivoctl: " + problem + "; see zentrivoctl --help\n|";
+    };
+    // The command line, "status|out|err|what was sent", and the running program's answer.
+    const std::tuple<std::vector<std::string>, std::string, Outcome> rows[] = {
+        {{"show"}, "0|||url zentrivo://show", Outcome::done},
+        {{"show", "--appear-dist", "40"}, "0|||url zentrivo://show?appearDist=40", Outcome::done},
+        {{"show", "--appear-dist=2.5"}, "0|||url zentrivo://show?appearDist=2.5", Outcome::done},
+        {{"close"}, "0|||url zentrivo://close", Outcome::done},
+        {{"close", "--no-execute"}, "0|||url zentrivo://close?executing=false", Outcome::done},
+        {{"show"},
+         "1||zentrivoctl: Zentrivo is not running\n|url zentrivo://show",
+         Outcome::notRunning},
+        {{"close"},
+         "1||zentrivoctl: Zentrivo did not take the request: refused\n|url zentrivo://close",
+         Outcome::failed},
+        {{"show", "--appear-dist", " 40"},
+         usage("show: ' 40' is not a distance in pixels, such as 40"),
+         Outcome::done},
+        {{"show", "--appear-dist"},
+         usage("show: missing distance after --appear-dist"),
+         Outcome::done},
+        {{"show", "40"}, usage("show: unknown argument '40' (use --appear-dist N)"), Outcome::done},
+        {{"show", "--appear-dist", "4", "5"}, usage("unexpected argument '5'"), Outcome::done},
+        {{"close", "--no-execute", "x"}, usage("unexpected argument 'x'"), Outcome::done},
+        {{"close", "--dry"},
+         usage("close: unknown argument '--dry' (use --no-execute)"),
+         Outcome::done},
+    };
+    for (const auto& [args, expected, answer] : rows) {
+        SCOPED_TRACE(testing::PrintToString(args));
+        running.answer = answer;
+        running.sent.clear();
+        EXPECT_EQ(run(args) + "|" + running.sent, expected);
+    }
+    EXPECT_EQ(db.reads + db.writes, 0);
+    // Without a way to reach a running program, show cannot succeed.
+    std::ostringstream out, err;
+    EXPECT_EQ(runZentrivoctl({"show"}, out, err, db, profile), 1);
 }
 
 } // namespace

@@ -19,51 +19,34 @@ TEST(CommandUrlTest, HostPathAndFirstQueryItemDecideTheCommand) {
         {"zentrivo://show", show()},
         {"zentrivo://show?appearDist=40", show(40.0f)},
         {"zentrivo://show?appearDist=40#top", show(40.0f)},
-        {"zentrivo://show?appearDist=2.5", show(2.5f)},
         // A 32-bit reading: the float nearest 0.1, not the double.
         {"zentrivo://show?appearDist=0.1", show(0.1f)},
-        {"zentrivo://show?appearDist=1e3", show(1000.0f)},
-        {"zentrivo://show?appearDist=+5", show(5.0f)},
-        {"zentrivo://show?appearDist=-3", show(-3.0f)},
         {"zentrivo://show?appearDist=4%30", show(40.0f)}, // percent-decoded first
-        {"zentrivo://show?appearDist=abc", show()},
-        {"zentrivo://show?appearDist=%2040", show()}, // leading space
-        {"zentrivo://show?appearDist=40%20", show()}, // the whole text must be consumed
-        {"zentrivo://show?appearDist=40abc", show()},
-        {"zentrivo://show?appearDist=4%2C5", show()}, // a decimal comma is no number
-        {"zentrivo://show?appearDist=4%005", show()}, // an embedded NUL ends nothing early
+        {"zentrivo://show?appearDist=%2040", show()},     // leading space
+        {"zentrivo://show?appearDist=40%20", show()},     // the whole text must be consumed
+        {"zentrivo://show?appearDist=4%005", show()},     // an embedded NUL ends nothing early
         {"zentrivo://show?appearDist=", show()},
         {"zentrivo://show?appearDist", show()},
         {"zentrivo://show?appeardist=40", show()},
         {"zentrivo://show?appearDist=1e39", show()}, // beyond a 32-bit float
         {"zentrivo://show?appearDist=nan", show()},
         {"zentrivo://show?appearDist=inf", show()},
-        {"zentrivo://show?appearDist=40&appearDist=7", show(40.0f)},
         {"zentrivo://show?appearDist=x&appearDist=7", show()}, // the first counts even unread
         {"zentrivo://show?foo=1&appearDist=7", show(7.0f)},
         {"zentrivo://close", close(true)},
         {"zentrivo://close?executing=false", close(false)},
-        {"zentrivo://close?executing=fals%65", close(false)},
         {"zentrivo://close?executing=False", close(true)},
         {"zentrivo://close?executing=false%20", close(true)},
-        {"zentrivo://close?executing=0", close(true)},
-        {"zentrivo://close?executing=", close(true)},
         {"zentrivo://close?executing", close(true)},
         {"zentrivo://close?executing=true&executing=false", close(true)},
-        {"zentrivo://close?executing=false&executing=true", close(false)},
-        // Not acted on: a path, an unknown host, no host, or no URL at all.
-        {"zentrivo://show/x", std::nullopt},
+        // Not acted on: a path, an unknown host, no host, or a malformed URL.
         {"zentrivo://show/", std::nullopt},
-        {"zentrivo://close/?executing=false", std::nullopt},
         {"zentrivo:show", std::nullopt},
         {"zentrivo://open", std::nullopt},
         {"zentrivo://Show", std::nullopt},
-        {"zentrivo://", std::nullopt},
         {"zentrivo://show?appearDist=4 0", std::nullopt},
         {"zentrivo://show?appearDist=%4", std::nullopt},
         {"zentrivo://show?appearDist=%zz", std::nullopt},
-        {"zentrivo://sh\xc3\xb6w", std::nullopt},
-        {"", std::nullopt},
     };
     for (const auto& [url, expected] : cases) {
         SCOPED_TRACE(url);

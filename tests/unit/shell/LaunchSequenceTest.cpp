@@ -11,17 +11,14 @@ namespace {
 class RecordingSteps final : public LaunchSteps {
 public:
     void checkVersion() override { calls.push_back("checkVersion"); }
-    void applyLaunchOnLogin(bool enabled) override {
-        calls.push_back(std::string("applyLaunchOnLogin ") + (enabled ? "on" : "off"));
-    }
+    void applyLaunchOnLogin(bool on) override { calls.push_back(on ? "login on" : "login off"); }
     void terminateLauncherIfRunning() override { calls.push_back("terminateLauncherIfRunning"); }
     void showStatusItem() override { calls.push_back("showStatusItem"); }
     void startGestureCoordinator() override { calls.push_back("startGestureCoordinator"); }
     void loadBookmarks(const std::vector<int>& ids) override {
-        std::string call = "loadBookmarks";
+        calls.push_back("loadBookmarks");
         for (int id : ids)
-            call += " " + std::to_string(id);
-        calls.push_back(call);
+            calls.back() += " " + std::to_string(id);
     }
     void rebuildStatusMenuEntries() override { calls.push_back("rebuildStatusMenuEntries"); }
     void updateWakeObserver() override { calls.push_back("updateWakeObserver"); }
@@ -38,13 +35,12 @@ TEST(LaunchSequenceTest, StepsRunInOrderAndTheMenuFollowsPanelsAndGestures) {
         test::FakeMainQueue queue;
         RecordingSteps steps;
         applicationDidFinishLaunching(steps, defaults, notifications, queue);
-        EXPECT_EQ(
-            steps.calls,
-            (std::vector<std::string>{
-                "checkVersion", launchOnLogin ? "applyLaunchOnLogin on" : "applyLaunchOnLogin off",
-                "terminateLauncherIfRunning", "showStatusItem", "startGestureCoordinator",
-                "loadBookmarks 0 1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16 17 18 19 20",
-                "updateWakeObserver"}));
+        EXPECT_EQ(steps.calls,
+                  (std::vector<std::string>{
+                      "checkVersion", launchOnLogin ? "login on" : "login off",
+                      "terminateLauncherIfRunning", "showStatusItem", "startGestureCoordinator",
+                      "loadBookmarks 0 1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16 17 18 19 20",
+                      "updateWakeObserver"}));
 
         // The menu's slot entries come 100 ms after launch, then with every panel change; the
         // wake observer follows every gesture choice. Other notifications change nothing.

@@ -33,7 +33,6 @@ TEST(VersionCheckTest, OnlyAStoredBuildNumberSparesTheFirstRunSettings) {
             stored["lastVersion"] = *running;
         EXPECT_EQ(db.values, stored);
         EXPECT_EQ(log.lines.size(), firstRun ? 1u : 0u);
-        EXPECT_EQ(defaults.reticleDisplayMinDist.value(), firstRun ? 5.0f : 0.0f);
     }
 }
 
