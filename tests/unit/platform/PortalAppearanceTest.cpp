@@ -41,7 +41,18 @@ bool sendChange(QDBusConnection& from, const QString& ns, const QString& key, ui
     return from.send(signal) && from.interface()->registeredServiceNames().isValid();
 }
 
-TEST(PortalAppearanceTest, ReadsTheSchemeAtStartAndFollowsOnlyThePortalsAppearanceChanges) {
+TEST(PortalAppearanceTest, FollowsOnlyThePortalsColorSchemeAndWithoutItSaysWhyOnce) {
+    // No portal on the bus, or no bus at all: no preference, and a line each.
+    test::RecordingLog log;
+    PortalAppearance noPortal(QDBusConnection::sessionBus(), log);
+    ASSERT_TRUE(test::pumpUntil([&] { return !log.lines.empty(); }));
+    EXPECT_EQ(noPortal.colorScheme(), ColorScheme::noPreference);
+    EXPECT_NE(log.lines[0].message.find("follows the palette"), std::string::npos);
+    PortalAppearance noBus(QDBusConnection::connectToBus("unix:path=/nonexistent", "none"), log);
+    ASSERT_EQ(log.lines.size(), 2u);
+    EXPECT_EQ(noBus.colorScheme(), ColorScheme::noPreference);
+    log.lines.clear();
+
     QDBusConnection portalBus =
         QDBusConnection::connectToBus(QDBusConnection::SessionBus, "portal");
     QDBusConnection intruder = QDBusConnection::connectToBus(QDBusConnection::SessionBus, "other");
@@ -50,7 +61,6 @@ TEST(PortalAppearanceTest, ReadsTheSchemeAtStartAndFollowsOnlyThePortalsAppearan
     ASSERT_TRUE(portalBus.registerObject(portalPath, &portal, QDBusConnection::ExportAllSlots));
     ASSERT_TRUE(portalBus.registerService(portalName));
 
-    test::RecordingLog log;
     PortalAppearance appearance(QDBusConnection::sessionBus(), log);
     std::vector<ColorScheme> seen;
     appearance.addObserver([&] { seen.push_back(appearance.colorScheme()); });
@@ -75,18 +85,6 @@ TEST(PortalAppearanceTest, ReadsTheSchemeAtStartAndFollowsOnlyThePortalsAppearan
               (std::vector{ColorScheme::dark, ColorScheme::light, ColorScheme::noPreference}));
     EXPECT_TRUE(log.lines.empty());
     portalBus.unregisterService(portalName);
-}
-
-TEST(PortalAppearanceTest, WithoutPortalOrBusThereIsNoPreferenceAndOneLineSaysWhy) {
-    test::RecordingLog log;
-    PortalAppearance noPortal(QDBusConnection::sessionBus(), log);
-    ASSERT_TRUE(test::pumpUntil([&] { return !log.lines.empty(); }));
-    EXPECT_EQ(noPortal.colorScheme(), ColorScheme::noPreference);
-    EXPECT_NE(log.lines[0].message.find("follows the palette"), std::string::npos);
-
-    PortalAppearance noBus(QDBusConnection::connectToBus("unix:path=/nonexistent", "none"), log);
-    ASSERT_EQ(log.lines.size(), 2u);
-    EXPECT_EQ(noBus.colorScheme(), ColorScheme::noPreference);
 }
 
 } // namespace
