@@ -61,6 +61,7 @@ struct LoginPortsRig : DistributedNotifications,
     }
     bool isRunning(std::string_view identifier) const override {
         checks.push_back(now());
+        postedBeforeEveryCheck &= !posted.empty();
         return running.contains(std::string(identifier));
     }
     bool start(const std::filesystem::path& program,
@@ -101,6 +102,7 @@ struct LoginPortsRig : DistributedNotifications,
     std::uint64_t lastToken = 0;
     std::set<std::string> running;
     mutable Times checks;
+    mutable bool postedBeforeEveryCheck = true;
     std::vector<Start> starts;
     Times startTimes, exitTimes;
     bool startFails = false;

@@ -63,6 +63,7 @@ TEST(Launcher, StartsTheMainProgramAtTheRightTimeAndQuitsEightSecondsLater) {
         LauncherRig rig(row.args, row.mainRuns, row.quitsAt);
         // The ".pong" is the very first thing, before any look at the main program.
         EXPECT_EQ(rig.posted, Args{"com.tovelane.ZentrivoPro.pong " + std::string(mainId)});
+        EXPECT_TRUE(rig.postedBeforeEveryCheck);
         rig.queue.advance(1h);
         EXPECT_EQ(rig.checks, row.checks);
         EXPECT_EQ(rig.startTimes, row.starts);

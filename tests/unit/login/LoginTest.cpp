@@ -120,7 +120,7 @@ struct WakeRig : test::LoginPortsRig {
 TEST(RelaunchAfterWake, ObservesWakesOnlyWithTheTrackpadGestureAndTheUsersConsent) {
     // restToOneTouches, autoRestartOnWake (0 undefined, 1 userEnabled, 2 userDisabled).
     const std::tuple<std::int64_t, std::int64_t, bool> rows[] = {
-        {0, 1, false}, {1, 1, true}, {1, 0, false}, {1, 2, false}, {-1, 1, false},
+        {0, 1, false}, {1, 1, true}, {4, 1, true}, {1, 0, false}, {1, 2, false}, {-1, 1, false},
     };
     for (const auto& [touches, consent, observing] : rows) {
         SCOPED_TRACE(testing::Message() << touches << " touches, autoRestartOnWake " << consent);

@@ -63,37 +63,31 @@ TEST(LiveSettingsTest, ChangedKeysAreReReadThenPostWhatTheirControlPosts) {
         ReticleSpecModel model(defaults, profile);
         NotificationCenter notifications;
         std::string reactions;
-        const auto record = [&](const char* name, auto value) {
+        const auto record = [&](const char* name, const std::string& value) {
             reactions += std::string(name) + " " + value + ";";
         };
+        const auto n = [](auto value) { return std::to_string(static_cast<long long>(value)); };
         notifications.addObserver("appsUpdated", [&](const Notification&) {
             const auto& tl = model.mainSpec().tl;
-            record("appsUpdated", "tl=" + (tl ? tl->stringValue : "") +
-                                      " far=" + std::to_string(model.anyFarSpecConfigured()));
+            record("appsUpdated",
+                   "tl=" + (tl ? tl->stringValue : "") + " far=" + n(model.anyFarSpecConfigured()));
         });
         notifications.addObserver("gestureSelected", [&](const Notification&) {
-            record("gestureSelected",
-                   "touches=" + std::to_string(defaults.restToOneTouches.value()));
+            record("gestureSelected", "touches=" + n(defaults.restToOneTouches.value()));
         });
         notifications.addObserver("arrowDisplaysToggled", [&](const Notification&) {
-            record("arrowDisplaysToggled",
-                   "flags=" + std::to_string(defaults.reticleFlags.value()) + " arrows=" +
-                       std::to_string(static_cast<int>(defaults.arrowKeysDisplays.value())));
+            record("arrowDisplaysToggled", "flags=" + n(defaults.reticleFlags.value()) +
+                                               " arrows=" + n(defaults.arrowKeysDisplays.value()));
         });
         notifications.addObserver("backgroundUpdated", [&](const Notification&) {
-            record("backgroundUpdated",
-                   "background=" + std::to_string(static_cast<int>(defaults.background.value())));
+            record("backgroundUpdated", "background=" + n(defaults.background.value()));
         });
-        LiveSettings live({defaults, wakeDefaults, model, notifications,
-                           [&] {
-                               record("showStatusItem",
-                                      "hidden=" + std::to_string(defaults.hideMenuBarIcon.value()));
-                           },
-                           [&] {
-                               record("updateWakeObserver",
-                                      "wake=" + std::to_string(static_cast<int>(
-                                                    wakeDefaults.autoRestartOnWake.value())));
-                           }});
+        LiveSettings live(
+            {defaults, wakeDefaults, model, notifications,
+             [&] { record("showStatusItem", "hidden=" + n(defaults.hideMenuBarIcon.value())); },
+             [&] {
+                 record("updateWakeObserver", "wake=" + n(wakeDefaults.autoRestartOnWake.value()));
+             }});
 
         for (const auto& [key, value] : row.changes)
             value ? void(db.values[key] = *value) : void(db.values.erase(key));
