@@ -27,18 +27,9 @@ ctl="$build/ctl/zentrivoctl"
 shot="$root/docs/preferences.png"
 mkdir -p "$root/docs"
 
-home="$(mktemp -d "${TMPDIR:-/tmp}/zentrivo-shot.XXXXXX")"
-pids=()
-cleanup() {
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-    wait 2>/dev/null || true
-    rm -rf "$home"
-}
-trap cleanup EXIT
-export HOME="$home/home" XDG_CONFIG_HOME="$home/config" XDG_DATA_HOME="$home/data"
-export XDG_CACHE_HOME="$home/cache" XDG_DATA_DIRS="$home/share:/usr/local/share:/usr/share"
+source "$root/scripts/sandbox.sh"
+sandbox zentrivo-shot
 export LANG=C.UTF-8 QT_QPA_PLATFORM=xcb
-mkdir -p "$HOME" "$XDG_CONFIG_HOME" "$XDG_DATA_HOME/applications"
 
 add_app() { # id name icon
     printf '[Desktop Entry]\nType=Application\nName=%s\nIcon=%s\nExec=true\n' "$2" "$3" \
@@ -56,13 +47,7 @@ slot() { printf '"%s":{"stringValue":"%s","type":%s}' "$1" "$2" "${3:-0}"; }
 "$ctl" defaults write hoverMillis -int 800 >/dev/null
 
 log="$home/zentrivo.log"
-"$zentrivo" 2>"$log" &
-pids+=($!)
-if ! timeout 30 grep -q -m1 "com-tovelane-Zentrivo ready" <(tail -n +1 -f "$log"); then
-    echo "zentrivo did not start; its log:" >&2
-    cat "$log" >&2
-    exit 1
-fi
+start_zentrivo "$zentrivo" "$log"
 # A second start asks the running one to show its preferences.
 "$zentrivo" 2>>"$log"
 window="$(timeout 20 xdotool search --sync --onlyvisible --name '^Zentrivo Preferences$' | head -n1)"

@@ -31,18 +31,9 @@ build="$2" shot="$3" compositor="$4"
 zentrivo="$build/bin/zentrivo"
 ctl="$build/ctl/zentrivoctl"
 
-home="$(mktemp -d "${TMPDIR:-/tmp}/zentrivo-shot.XXXXXX")"
-pids=()
-cleanup() {
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-    wait 2>/dev/null || true
-    rm -rf "$home"
-}
-trap cleanup EXIT
-export HOME="$home/home" XDG_CONFIG_HOME="$home/config" XDG_DATA_HOME="$home/data"
-export XDG_CACHE_HOME="$home/cache" XDG_DATA_DIRS="$home/share:/usr/local/share:/usr/share"
+source "$root/scripts/sandbox.sh"
+sandbox zentrivo-shot
 export LANG=C.UTF-8 QT_QPA_PLATFORM=xcb
-mkdir -p "$HOME" "$XDG_CONFIG_HOME" "$XDG_DATA_HOME/applications"
 
 add_app() { # id name icon exec [wm-class]
     printf '[Desktop Entry]\nType=Application\nName=%s\nIcon=%s\nExec=%s\n' "$2" "$3" "$4" \
@@ -84,18 +75,12 @@ pids+=($!)
 timeout 20 xdotool search --sync --onlyvisible --class Xmessage >/dev/null
 
 log="$home/zentrivo.log"
-"$zentrivo" 2>"$log" &
-pids+=($!)
-if ! timeout 30 grep -q -m1 "com-tovelane-Zentrivo ready" <(tail -n +1 -f "$log"); then
-    echo "zentrivo did not start; its log:" >&2
-    cat "$log" >&2
-    exit 1
-fi
+start_zentrivo "$zentrivo" "$log"
 
 xdotool mousemove 512 384
 import -window root -crop 400x400+312+184 "$home/empty.png"
 xdotool keydown Super_L keydown Alt_L
-trap 'xdotool keyup Alt_L keyup Super_L 2>/dev/null || true; cleanup' EXIT
+trap 'xdotool keyup Alt_L keyup Super_L 2>/dev/null || true; sandbox_cleanup' EXIT
 if ! timeout 20 xdotool search --sync --onlyvisible --name '^Zentrivo Reticle$' >/dev/null; then
     echo "the reticle did not appear; zentrivo's log:" >&2
     cat "$log" >&2

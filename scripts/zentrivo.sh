@@ -34,17 +34,9 @@ mkdir -p "$out"
 shot="$out/reticle.png"
 rm -f "$shot"
 
-home="$(mktemp -d "${TMPDIR:-/tmp}/zentrivo-demo.XXXXXX")"
-pids=()
-cleanup() {
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-    wait 2>/dev/null || true
-    rm -rf "$home"
-}
-trap cleanup EXIT
-export HOME="$home/home" XDG_CONFIG_HOME="$home/config" XDG_DATA_HOME="$home/data"
-export XDG_CACHE_HOME="$home/cache" XDG_DATA_DIRS="$home/share:/usr/local/share:/usr/share"
-mkdir -p "$HOME" "$XDG_CONFIG_HOME" "$XDG_DATA_HOME/applications" "$home/ran"
+source "$root/scripts/sandbox.sh"
+sandbox zentrivo-demo
+mkdir -p "$home/ran"
 
 # Four sample applications; each one only notes that it was started.
 add_app() { # id name icon
@@ -75,13 +67,7 @@ if command -v xcompmgr >/dev/null; then
 fi
 
 log="$out/zentrivo.log"
-"$zentrivo" 2>"$log" &
-pids+=($!)
-if ! timeout 30 grep -q -m1 "com-tovelane-Zentrivo ready" <(tail -n +1 -f "$log"); then
-    echo "Zentrivo did not start; its log ($log):"
-    cat "$log"
-    exit 1
-fi
+start_zentrivo "$zentrivo" "$log"
 echo "Zentrivo is running; its trigger is Super+Alt."
 
 reticle="^Zentrivo Reticle\$"

@@ -1,7 +1,9 @@
-/* What the end-to-end benchmark tools share: the clock, finding a window by name, percentiles. */
+/* What the end-to-end benchmark tools share: the clock, waiting for a window to map or unmap,
+ * finding a window by name, percentiles. */
 #pragma once
 
 #include <X11/Xlib.h>
+#include <poll.h>
 #include <stdlib.h>
 #include <string.h>
 #include <time.h>
@@ -10,6 +12,27 @@ static long long monotonicMicros(void) {
     struct timespec now;
     clock_gettime(CLOCK_MONOTONIC, &now);
     return (long long)now.tv_sec * 1000000 + now.tv_nsec / 1000;
+}
+
+/* Waits for a MapNotify (map = 1) or UnmapNotify (map = 0) of `window`; returns the monotonic
+ * time it was read at, or -1 after `timeoutMs`. */
+static inline long long waitFor(Display* dpy, Window window, int map, int timeoutMs) {
+    const long long deadline = monotonicMicros() + timeoutMs * 1000LL;
+    for (;;) {
+        while (XPending(dpy)) {
+            XEvent event;
+            XNextEvent(dpy, &event);
+            if (map && event.type == MapNotify && event.xmap.window == window)
+                return monotonicMicros();
+            if (!map && event.type == UnmapNotify && event.xunmap.window == window)
+                return monotonicMicros();
+        }
+        const long long left = deadline - monotonicMicros();
+        if (left <= 0)
+            return -1;
+        struct pollfd fd = {ConnectionNumber(dpy), POLLIN, 0};
+        poll(&fd, 1, (int)((left + 999) / 1000));
+    }
 }
 
 /* The first window below `parent`, depth first, whose WM_NAME is `wanted`; None if there is none. */

@@ -19,34 +19,12 @@
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 
-#include <poll.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 #include <time.h>
 
 static const char* reticleName = "Zentrivo Reticle";
-
-/* Waits for a MapNotify (map = 1) or UnmapNotify (map = 0) of `window`; returns the monotonic
- * time it was read at, or -1 after `timeoutMs`. */
-static long long waitFor(Display* dpy, Window window, int map, int timeoutMs) {
-    const long long deadline = monotonicMicros() + timeoutMs * 1000LL;
-    for (;;) {
-        while (XPending(dpy)) {
-            XEvent event;
-            XNextEvent(dpy, &event);
-            if (map && event.type == MapNotify && event.xmap.window == window)
-                return monotonicMicros();
-            if (!map && event.type == UnmapNotify && event.xunmap.window == window)
-                return monotonicMicros();
-        }
-        const long long left = deadline - monotonicMicros();
-        if (left <= 0)
-            return -1;
-        struct pollfd fd = {ConnectionNumber(dpy), POLLIN, 0};
-        poll(&fd, 1, (int)((left + 999) / 1000));
-    }
-}
 
 int main(int argc, char** argv) {
     const int triggers = argc > 1 ? atoi(argv[1]) : 50;

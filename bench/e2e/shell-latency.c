@@ -17,31 +17,9 @@
 
 #include <X11/Xlib.h>
 #include <gio/gio.h>
-#include <poll.h>
 #include <stdio.h>
 
 static const char* reticleName = "Zentrivo Reticle";
-
-/* Waits for a MapNotify (map = 1) or UnmapNotify (map = 0) of `window`; returns the monotonic
- * time it was read at, or -1 after `timeoutMs`. */
-static long long waitFor(Display* dpy, Window window, int map, int timeoutMs) {
-    const long long deadline = monotonicMicros() + timeoutMs * 1000LL;
-    for (;;) {
-        while (XPending(dpy)) {
-            XEvent event;
-            XNextEvent(dpy, &event);
-            if (map && event.type == MapNotify && event.xmap.window == window)
-                return monotonicMicros();
-            if (!map && event.type == UnmapNotify && event.xunmap.window == window)
-                return monotonicMicros();
-        }
-        const long long left = deadline - monotonicMicros();
-        if (left <= 0)
-            return -1;
-        struct pollfd fd = {ConnectionNumber(dpy), POLLIN, 0};
-        poll(&fd, 1, (int)((left + 999) / 1000));
-    }
-}
 
 static int openUrl(GDBusConnection* bus, const char* url) {
     const gchar* urls[] = {url, NULL};
