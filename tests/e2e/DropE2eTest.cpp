@@ -16,10 +16,15 @@ protected:
         ZentrivoE2eTest::TearDown();
     }
 
+    /// Whether the drag source prints `line` within 20 s.
+    bool sourceSays(const std::string& line) {
+        return waitUntil([&] { return source->log().find(line + "\n") != std::string::npos; }, 20s);
+    }
+
     /// Opens the drag source with `urls`, presses on it and starts the drag, summons the reticle
-    /// at the cursor (300,200) and moves by `move` onto a slot; true once that slot answered the
-    /// drag with `answer`.
-    bool dragOntoSlot(const Commands& urls, const std::string& move, const std::string& answer) {
+    /// at the cursor (300,200) and moves twice by `half` onto a slot, so that the drag crosses
+    /// the slot's edge on its way in; true once that slot answered the drag with `answer`.
+    bool dragOntoSlot(const Commands& urls, const std::string& half, const std::string& answer) {
         Commands argv{ZENTRIVO_E2E_DRAG_SOURCE};
         argv.insert(argv.end(), urls.begin(), urls.end());
         source = std::make_unique<ChildProcess>(argv, env, root / "drag.log");
@@ -30,28 +35,17 @@ protected:
               std::string("mousemove 280 200 mousedown 1"), std::string("mousemove_relative 10 0"),
               std::string("mousemove_relative 10 0"),
               "keydown Super_L Alt_L search --sync --onlyvisible" + reticle,
-              "mousemove_relative -- " + half(move, 0), "mousemove_relative -- " + half(move, 1)}) {
+              "mousemove_relative -- " + half, "mousemove_relative -- " + half}) {
             const Completed done = xdotool(step);
             EXPECT_EQ(done.status, 0) << step << ": " << done.output;
         }
-        return waitUntil(
-            [&] { return source->log().find("answer: " + answer) != std::string::npos; }, 20s);
+        return sourceSays("answer: " + answer);
     }
 
-    /// Drops, then waits for the drag source to report how the drop ended.
-    std::string drop() {
+    /// Drops; true once the drag source reports that the drop ended with `outcome`.
+    bool drop(const std::string& outcome) {
         EXPECT_EQ(xdotool("mouseup 1").status, 0);
-        std::string outcome;
-        waitUntil(
-            [&] {
-                const std::string log = source->log();
-                const auto at = log.find("drop: ");
-                if (at != std::string::npos)
-                    outcome = log.substr(at + 6, log.find('\n', at) - at - 6);
-                return !outcome.empty();
-            },
-            20s);
-        return outcome;
+        return sourceSays("drop: " + outcome);
     }
 
     void release() {
@@ -59,16 +53,13 @@ protected:
         ASSERT_TRUE(waitGone(20s));
     }
 
-    std::string panels() { return run({ZENTRIVO_E2E_CTL, "panels"}).output; }
-
-    /// The first (`part` 0) or second half of a move "dx dy", so the drag passes over the slot's
-    /// edge on its way in.
-    static std::string half(const std::string& move, int part) {
-        int dx = 0, dy = 0;
-        std::sscanf(move.c_str(), "%d %d", &dx, &dy);
-        const int hx = dx / 2, hy = dy / 2;
-        return part == 0 ? std::to_string(hx) + " " + std::to_string(hy)
-                         : std::to_string(dx - hx) + " " + std::to_string(dy - hy);
+    /// Left, top, width and height of the window that xdotool's `search` finds; -1s without one.
+    std::array<int, 4> geometry(const std::string& search) {
+        const Completed found = xdotool(search + " getwindowgeometry --shell");
+        std::array<int, 4> g{-1, -1, -1, -1};
+        std::sscanf(found.output.c_str(), "WINDOW=%*u X=%d Y=%d WIDTH=%d HEIGHT=%d", &g[0], &g[1],
+                    &g[2], &g[3]);
+        return g;
     }
 
     std::unique_ptr<ChildProcess> source;
@@ -89,8 +80,9 @@ TEST_F(DropE2eTest, AnEntryDroppedOnAnEmptyRingSlotTakesItAndFilesMoveIntoAFolde
 
     // One desktop entry on the empty slot r: copy, and the slot is the entry's application.
     const std::string entry = "file://" + (applications() / "dropped-app.desktop").string();
-    ASSERT_TRUE(dragOntoSlot({entry}, "84 0", "copy"));
-    EXPECT_EQ(drop(), "copy");
+    ASSERT_TRUE(dragOntoSlot({entry}, "42 0", "copy"));
+    EXPECT_TRUE(drop("copy"));
+    const auto panels = [&] { return run({ZENTRIVO_E2E_CTL, "panels"}).output; };
     ASSERT_TRUE(poll([&] { return panels().find(slot("r", "dropped-app")) != std::string::npos; }))
         << panels();
     release();
@@ -100,38 +92,23 @@ TEST_F(DropE2eTest, AnEntryDroppedOnAnEmptyRingSlotTakesItAndFilesMoveIntoAFolde
     // prompt's "Keep Both" (the first button of its bottom row) moves the other as "a copy.txt".
     ASSERT_TRUE(
         dragOntoSlot({"file://" + (from / "a.txt").string(), "file://" + (from / "b.txt").string()},
-                     "0 -84", "move"));
-    EXPECT_EQ(drop(), "move");
+                     "0 -42", "move"));
+    EXPECT_TRUE(drop("move"));
     ASSERT_TRUE(waitUntil([&] { return fs::exists(inbox / "b.txt"); }, 20s));
-    const Completed prompt = xdotool("search --sync --onlyvisible --name '^Item Already Exists$' "
-                                     "getwindowgeometry --shell");
-    int left, top, width, height;
-    ASSERT_EQ(std::sscanf(prompt.output.c_str(), "WINDOW=%*u X=%d Y=%d WIDTH=%d HEIGHT=%d", &left,
-                          &top, &width, &height),
-              4)
-        << prompt.output;
+    const auto [left, top, width, height] =
+        geometry("search --sync --onlyvisible --name '^Item Already Exists$'");
+    ASSERT_GT(height, 0) << "no prompt";
     ASSERT_EQ(xdotool("mousemove " + std::to_string(left + 50) + " " +
                       std::to_string(top + height - 25) + " click 1")
                   .status,
               0);
     ASSERT_TRUE(waitUntil([&] { return fs::exists(inbox / "a copy.txt"); }, 20s));
-    EXPECT_EQ(contents(inbox / "a.txt"), "already here");
-    EXPECT_EQ(contents(inbox / "a copy.txt"), "dropped a");
-    EXPECT_EQ(contents(inbox / "b.txt"), "dropped b");
+    EXPECT_EQ(contents(inbox / "a.txt") + "|" + contents(inbox / "a copy.txt") + "|" +
+                  contents(inbox / "b.txt"),
+              "already here|dropped a|dropped b");
     EXPECT_TRUE(fs::is_empty(from)) << "both moved, none copied";
     release();
 }
-
-/// An X screenshot of a rectangle: width, height and RGB bytes.
-struct Shot {
-    int width = 0, height = 0;
-    std::string rgb;
-    std::array<unsigned char, 3> at(int x, int y) const {
-        const std::size_t i = 3 * (std::size_t(y) * std::size_t(width) + std::size_t(x));
-        return {static_cast<unsigned char>(rgb[i]), static_cast<unsigned char>(rgb[i + 1]),
-                static_cast<unsigned char>(rgb[i + 2])};
-    }
-};
 
 TEST_F(DropE2eTest, TheReticleStaysOnScreenAndWithoutACompositorIsPaintedOnlyOnItsSlots) {
     for (const char* id : {"app-t", "app-l", "app-r", "app-b", "app-tl", "app-br"})
@@ -151,52 +128,43 @@ TEST_F(DropE2eTest, TheReticleStaysOnScreenAndWithoutACompositorIsPaintedOnlyOnI
 
     // At 5,5 the panel is pushed into the screen's corner; 100 px down and right of the cursor is
     // still up and left of the panel's real centre, which directions are measured from.
-    int left, top, width, height;
     const auto summon = [&](const std::string& at) {
-        const Completed held = xdotool("mousemove " + at +
-                                       " keydown Super_L Alt_L search --sync "
-                                       "--onlyvisible" +
-                                       reticle + " getwindowgeometry --shell");
-        return std::sscanf(held.output.c_str(), "WINDOW=%*u X=%d Y=%d WIDTH=%d HEIGHT=%d", &left,
-                           &top, &width, &height) == 4;
+        return geometry("mousemove " + at + " keydown Super_L Alt_L search --sync --onlyvisible" +
+                        reticle);
     };
-    ASSERT_TRUE(summon("5 5"));
-    EXPECT_EQ(left, 0);
-    EXPECT_EQ(top, 0);
+    const auto corner = summon("5 5");
+    EXPECT_EQ((std::array{corner[0], corner[1]}), (std::array{0, 0}));
     ASSERT_EQ(xdotool("mousemove_relative --sync 100 100").status, 0);
     release();
     expectRan("app-tl");
 
-    // 400×400 around the cursor at 640,400, before and while the reticle is open there.
+    // 400×400 around the cursor at 640,400, before and while the reticle is open there: RGB bytes.
     const auto grab = [&](const std::string& name) {
-        const fs::path file = root / (name + ".ppm");
+        const std::string file = (root / (name + ".rgb")).string();
         EXPECT_EQ(run({"import", "-window", "root", "-crop", "400x400+440+200", "+repage", "-depth",
-                       "8", file.string()})
+                       "8", "rgb:" + file})
                       .status,
                   0);
-        Shot shot;
-        std::ifstream in(file, std::ios::binary);
-        std::string magic;
-        int depth = 0;
-        in >> magic >> shot.width >> shot.height >> depth;
-        in.get();
-        shot.rgb.assign(std::istreambuf_iterator<char>(in), {});
-        EXPECT_EQ(shot.rgb.size(), 3u * 400 * 400) << magic;
-        return shot;
+        const std::string rgb = contents(file);
+        EXPECT_EQ(rgb.size(), 3u * 400 * 400);
+        return rgb;
+    };
+    const auto at = [](const std::string& shot, int x, int y) {
+        return shot.substr(3 * (y * 400 + x), 3);
     };
     ASSERT_EQ(xdotool("mousemove 640 400").status, 0);
-    const Shot empty = grab("empty");
-    ASSERT_TRUE(summon("640 400"));
+    const std::string empty = grab("empty");
+    auto [left, top, width, height] = summon("640 400");
+    ASSERT_GT(height, 0) << "no reticle";
     left -= 440, top -= 200;
-    const auto differing = [&](const Shot& shot) {
+    const auto differing = [&](const std::string& shot) {
         int count = 0;
-        for (int y = 0; y < 400; ++y)
-            for (int x = 0; x < 400; ++x)
-                count += shot.at(x, y) != empty.at(x, y);
+        for (std::size_t i = 0; i < shot.size(); i += 3)
+            count += shot.compare(i, 3, empty, i, 3) != 0;
         return count;
     };
     // Painted once the slots' pictures change more than a tenth of the panel's area.
-    Shot open;
+    std::string open;
     ASSERT_TRUE(poll([&] { return differing(open = grab("open")) > width * height / 10; }))
         << differing(open) << " pixels differ";
     // Cut to its slots: the corners and the empty centre show the desktop.
@@ -206,7 +174,7 @@ TEST_F(DropE2eTest, TheReticleStaysOnScreenAndWithoutACompositorIsPaintedOnlyOnI
                                {width - 2, height - 2},
                                {width / 2, height / 2}}) {
         SCOPED_TRACE(testing::Message() << x << "," << y);
-        EXPECT_EQ(open.at(left + x, top + y), empty.at(left + x, top + y));
+        EXPECT_EQ(at(open, left + x, top + y), at(empty, left + x, top + y));
     }
     release();
 }
