@@ -17,12 +17,10 @@
 
 #include <QApplication>
 #include <QDragEnterEvent>
-#include <QDropEvent>
 #include <QImage>
 #include <QMimeData>
 #include <QTemporaryDir>
 #include <QUrl>
-#include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 
@@ -31,10 +29,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-/// The reticle's view over fakes with drops simulated as Qt delivers them. In a temporary folder:
-/// "mail.desktop" (installed as "mail", red icon with a transparent top-left quarter),
-/// "dropped.desktop" (installed as "dropped", named "Dropped App"), "stray.desktop" (not in an
-/// application folder: no id), a folder "Inbox", a document "notes.txt".
+/// The reticle's view over fakes, with drops as Qt delivers them, and in a temporary folder:
+/// "mail.desktop" (installed as "mail", red icon with a clear top-left quarter), "dropped.desktop"
+/// ("dropped", named "Dropped App"), "stray.desktop" (no id), a folder "Inbox", "notes.txt".
 class SlotDropsTest : public ::testing::Test {
 protected:
     SlotDropsTest() {
@@ -44,17 +41,16 @@ protected:
             for (int x = 0; x < 16; ++x)
                 image.setPixel(x, y, qRgba(0, 0, 0, 0));
         image.save(dir.filePath("icon.png"));
-        for (const char* id : {"mail", "dropped", "stray"}) {
+        for (const char* id : {"mail", "dropped", "stray"})
             std::ofstream(path(std::string(id) + ".desktop"))
                 << "[Desktop Entry]\nType=Application\nName=" << id
                 << "\nExec=true\nIcon=" << path("icon.png") << "\n";
-        }
         workspace.installed["mail"] = path("mail.desktop");
         workspace.installed["dropped"] = path("dropped.desktop");
         workspace.names["dropped"] = "Dropped App";
         fs::create_directory(path("Inbox"));
         std::ofstream(path("notes.txt")) << "notes";
-        for (const char* name : {appUpdated, appsUpdated})
+        for (const char* name : {"appUpdatedInReticle", "appsUpdated"})
             notifications.addObserver(name, [this](const Notification& n) {
                 posted.push_back(n.name);
                 if (const auto* update = std::any_cast<AppUpdate>(&n.object))
@@ -78,48 +74,28 @@ protected:
 
     ReticleSlotWidget& slot(Directional d) { return const_cast<ReticleSlotWidget&>(view->slot(d)); }
 
-    static std::unique_ptr<QMimeData> mime(const QList<QUrl>& urls) {
-        auto data = std::make_unique<QMimeData>();
-        data->setUrls(urls);
-        return data;
-    }
     QUrl file(const std::string& name) const {
         return QUrl::fromLocalFile(QString::fromStdString(path(name)));
     }
 
-    /// A drag entering slot `d`: the action answered, Ignore when the source may not drop.
-    Qt::DropAction enter(Directional d, const QMimeData& data,
-                         Qt::DropActions possible = Qt::CopyAction | Qt::MoveAction |
-                                                    Qt::LinkAction) {
-        // As Qt delivers it: the enter, then a move whose answer goes to the source.
-        QDragEnterEvent event(QPoint(40, 40), possible, &data, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(&slot(d), &event);
-        QDragMoveEvent move(QPoint(40, 40), possible, &data, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(&slot(d), &move);
-        return move.isAccepted() ? move.dropAction() : Qt::IgnoreAction;
+    /// A drag of `urls` entering slot `d`, then (with `drop`) dropped there: the action answered
+    /// to the source by the move Qt sends after the enter, or by the drop; Ignore for a refusal.
+    Qt::DropAction drag(Directional d, const QList<QUrl>& urls, bool drop = false,
+                        Qt::DropActions possible = Qt::CopyAction | Qt::MoveAction |
+                                                   Qt::LinkAction) {
+        QMimeData data;
+        data.setUrls(urls);
+        const auto send = [&](QDropEvent&& event) {
+            QApplication::sendEvent(&slot(d), &event);
+            return event.isAccepted() ? event.dropAction() : Qt::IgnoreAction;
+        };
+        send(QDragEnterEvent(QPoint(40, 40), possible, &data, Qt::LeftButton, Qt::NoModifier));
+        const Qt::DropAction answer =
+            send(QDragMoveEvent(QPoint(40, 40), possible, &data, Qt::LeftButton, Qt::NoModifier));
+        return drop ? send(QDropEvent(QPointF(40, 40), possible, &data, Qt::LeftButton,
+                                      Qt::NoModifier))
+                    : answer;
     }
-    void leave(Directional d) {
-        QDragLeaveEvent event;
-        QApplication::sendEvent(&slot(d), &event);
-    }
-    /// A drop on slot `d` after its drag entered: whether the drop was taken.
-    bool drop(Directional d, const QMimeData& data) {
-        enter(d, data);
-        QDropEvent event(QPointF(40, 40), Qt::CopyAction | Qt::MoveAction | Qt::LinkAction, &data,
-                         Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(&slot(d), &event);
-        lastDropAction = event.dropAction();
-        return event.isAccepted();
-    }
-
-    /// The slot's icon as drawn.
-    static QImage image(const ReticleSlotWidget& s) {
-        const QSize size(ReticleSlotWidget::iconSize, ReticleSlotWidget::iconSize);
-        return s.icon().pixmap(size, 1.0).toImage().convertToFormat(QImage::Format_ARGB32);
-    }
-
-    static constexpr const char* appUpdated = notifications::appUpdatedInReticle;
-    static constexpr const char* appsUpdated = notifications::appsUpdated;
 
     QTemporaryDir dir;
     test::FakeDefaultsDatabase db;
@@ -138,7 +114,6 @@ protected:
     std::vector<std::string> posted;
     std::optional<AppUpdate> lastUpdate;
     std::vector<std::pair<std::vector<fs::path>, fs::path>> moved;
-    Qt::DropAction lastDropAction = Qt::IgnoreAction;
 };
 
 TEST_F(SlotDropsTest, TheOperationAnsweredWhileADragIsOverASlotAndTheTintItShows) {
@@ -173,21 +148,20 @@ TEST_F(SlotDropsTest, TheOperationAnsweredWhileADragIsOverASlotAndTheTintItShows
                                                      : OptionalBool::userDisabled);
         auto& v = makeView();
         const qint64 own = v.slot(Directional::r).icon().cacheKey();
-        const auto data = mime(urls);
-        EXPECT_EQ(enter(Directional::r, *data, possible), answered);
+        EXPECT_EQ(drag(Directional::r, urls, false, possible), answered);
         EXPECT_EQ(delegate.receivingDrag, action.has_value());
         if (action == mail) {
             // Black at half opacity over the red icon, only where it is opaque: its clear
             // top-left quarter stays clear.
-            const QImage tint = image(v.slot(Directional::r));
-            const int quarter = tint.width() / 4;
-            EXPECT_EQ(tint.pixelColor(quarter, quarter).alpha(), 0);
-            const QColor opaque = tint.pixelColor(3 * quarter, 3 * quarter);
-            EXPECT_EQ(opaque.alpha(), 255);
+            const QImage tint = v.slot(Directional::r).icon().pixmap(QSize(70, 70), 1.0).toImage();
+            const int q = tint.width() / 4; // the pixmap keeps the icon's own size
+            const QColor clear = tint.pixelColor(q, q), opaque = tint.pixelColor(3 * q, 3 * q);
+            EXPECT_EQ(std::tuple(clear.alpha(), opaque.alpha(), opaque.green() + opaque.blue()),
+                      std::tuple(0, 255, 0));
             EXPECT_NEAR(opaque.red(), 128, 1);
-            EXPECT_EQ(opaque.green() + opaque.blue(), 0);
         }
-        leave(Directional::r);
+        QDragLeaveEvent leave;
+        QApplication::sendEvent(&slot(Directional::r), &leave);
         EXPECT_FALSE(delegate.receivingDrag);
         EXPECT_EQ(v.slot(Directional::r).icon().cacheKey(), own) << "leaving restores the icon";
     }
@@ -195,21 +169,21 @@ TEST_F(SlotDropsTest, TheOperationAnsweredWhileADragIsOverASlotAndTheTintItShows
 
 TEST_F(SlotDropsTest, ADroppedApplicationTakesAnEmptyRingSlotOfTheShowingPanelButNeverTheCentre) {
     auto& v = makeView();
-    EXPECT_TRUE(drop(Directional::tr, *mime({file("dropped.desktop")})));
+    EXPECT_EQ(drag(Directional::tr, {file("dropped.desktop")}, true), Qt::CopyAction);
     EXPECT_EQ(model.mainSpec().slot(Directional::tr), (Action{"dropped", ActionType::app}));
-    EXPECT_EQ(posted, (std::vector<std::string>{appUpdated, appsUpdated}));
+    EXPECT_EQ(posted, (std::vector<std::string>{"appUpdatedInReticle", "appsUpdated"}));
     ASSERT_TRUE(lastUpdate);
-    EXPECT_EQ(lastUpdate->directional, Directional::tr);
-    EXPECT_FALSE(lastUpdate->far);
-    EXPECT_EQ(lastUpdate->installedApp,
-              (InstalledApp{"Dropped App", "dropped", path("dropped.desktop")}));
+    EXPECT_EQ(std::tie(lastUpdate->action, lastUpdate->directional, lastUpdate->far,
+                       lastUpdate->installedApp),
+              std::tuple(Action{"dropped", ActionType::app}, Directional::tr, false,
+                         InstalledApp{"Dropped App", "dropped", path("dropped.desktop")}));
     EXPECT_TRUE(v.slot(Directional::tr).hasImage()) << "the slot shows its new icon at once";
     EXPECT_EQ(delegate.replacedByDrop, 1);
 
     // With the far panel showing, the far panel's slot changes and the near one stays.
     model.setMainSlot(Action{"mail", ActionType::app}, Directional::b);
     v.reloadSlots(true);
-    EXPECT_TRUE(drop(Directional::b, *mime({file("dropped.desktop")})));
+    EXPECT_EQ(drag(Directional::b, {file("dropped.desktop")}, true), Qt::CopyAction);
     EXPECT_EQ(model.farSpec().slot(Directional::b), (Action{"dropped", ActionType::app}));
     EXPECT_EQ(model.mainSpec().slot(Directional::b), (Action{"mail", ActionType::app}));
     EXPECT_TRUE(lastUpdate->far);
@@ -219,7 +193,7 @@ TEST_F(SlotDropsTest, ADroppedApplicationTakesAnEmptyRingSlotOfTheShowingPanelBu
     v.reloadSlots(false);
     model.setMainSlot(Action{"mail", ActionType::app}, Directional::c);
     v.reloadSlotImages();
-    EXPECT_TRUE(drop(Directional::c, *mime({file("dropped.desktop")})));
+    EXPECT_EQ(drag(Directional::c, {file("dropped.desktop")}, true), Qt::LinkAction);
     EXPECT_EQ(model.mainSpec().slot(Directional::c), (Action{"mail", ActionType::app}));
     EXPECT_TRUE(posted.empty());
     EXPECT_EQ(workspace.requests,
@@ -228,7 +202,7 @@ TEST_F(SlotDropsTest, ADroppedApplicationTakesAnEmptyRingSlotOfTheShowingPanelBu
 
     // An entry outside the application folders has no id to put in a slot: nothing happens on
     // an empty slot.
-    EXPECT_FALSE(drop(Directional::l, *mime({file("stray.desktop")})));
+    EXPECT_EQ(drag(Directional::l, {file("stray.desktop")}, true), Qt::IgnoreAction);
     EXPECT_FALSE(model.mainSpec().slot(Directional::l));
     EXPECT_EQ(delegate.replacedByDrop, 2);
 }
@@ -246,25 +220,25 @@ TEST_F(SlotDropsTest, DroppedItemsGoToTheSlotsApplicationOrFolder) {
 
     // Replacing off: the application opens the dropped entry; files and links separately, the
     // file never a second time as a link.
-    EXPECT_TRUE(drop(Directional::r, *mime({file("dropped.desktop"), web, file("my notes.txt")})));
+    EXPECT_EQ(drag(Directional::r, {file("dropped.desktop"), web, file("my notes.txt")}, true),
+              Qt::LinkAction);
     EXPECT_EQ(workspace.requests,
               (std::vector<std::string>{mail + file("dropped.desktop").toString().toStdString() +
                                             " file://" + path("my%20notes.txt"),
                                         mail + "https://example.org/a%20b?q=1"}));
 
-    // Two files on a folder slot go to the mover, the link with them does not.
+    // Two files on a folder slot go to the mover, the link with them does not. Told "copied": a
+    // source told "moved" may delete originals that a declined clash kept.
     workspace.requests.clear();
-    EXPECT_TRUE(drop(Directional::t, *mime({file("notes.txt"), web, file("my notes.txt")})));
+    EXPECT_EQ(drag(Directional::t, {file("notes.txt"), web, file("my notes.txt")}, true),
+              Qt::CopyAction);
     ASSERT_EQ(moved.size(), 1u);
     EXPECT_EQ(moved[0].first, (std::vector<fs::path>{path("notes.txt"), spaced}));
     EXPECT_EQ(moved[0].second, fs::path(path("Inbox")));
-    // Told "copied": a source told "moved" may delete originals that a declined clash kept.
-    EXPECT_EQ(lastDropAction, Qt::CopyAction);
 
-    // A web link alone on a folder slot, anything on a document's slot or an empty slot: refused.
-    EXPECT_FALSE(drop(Directional::t, *mime({web})));
-    EXPECT_FALSE(drop(Directional::b, *mime({file("notes.txt")})));
-    EXPECT_FALSE(drop(Directional::br, *mime({file("notes.txt")})));
+    // A web link alone on a folder slot, anything on a document's slot: refused.
+    EXPECT_EQ(drag(Directional::t, {web}, true), Qt::IgnoreAction);
+    EXPECT_EQ(drag(Directional::b, {file("notes.txt")}, true), Qt::IgnoreAction);
     EXPECT_EQ(moved.size(), 1u);
     EXPECT_TRUE(workspace.requests.empty());
     EXPECT_TRUE(posted.empty());
