@@ -1,95 +1,14 @@
-#include "app/apps/FrontmostAppDetection.h"
-#include "app/core/Notifications.h"
-#include "app/model/ReticleSpecModel.h"
-#include "app/reticle/ui/QtReticleView.h"
-#include "app/reticle/ui/QtReticleWindow.h"
-#include "app/reticle/ui/ReticleSlotWidget.h"
-#include "app/reticle/ui/SlotIcons.h"
-#include "app/settings/Defaults.h"
-#include "tests/fakes/FakeAppearance.h"
-#include "tests/fakes/FakeArrowKeys.h"
-#include "tests/fakes/FakeDefaultsDatabase.h"
-#include "tests/fakes/FakeMainQueue.h"
-#include "tests/fakes/FakeReticleViewDelegate.h"
-#include "tests/fakes/FakeWorkspace.h"
-#include "tests/fakes/FreedesktopTestProfile.h"
-#include "tests/fakes/RecordingLog.h"
+#include "tests/widget/ReticleRig.h"
 
-#include <QImage>
-#include <QTemporaryDir>
-#include <fstream>
-#include <gtest/gtest.h>
 #include <sys/xattr.h>
 
 namespace zentrivo {
 namespace {
 
 using namespace std::chrono_literals;
-
-/// The reticle's view (and window) over fakes, with desktop entries in a temporary folder:
-/// "with-icon" and "far-app" name an image file, "no-icon" has no Icon key, "missing" is not
-/// installed at all.
-class ReticleViewTest : public ::testing::Test {
-protected:
-    ReticleViewTest() {
-        const QString iconFile = dir.filePath("icon.png");
-        QImage image(32, 32, QImage::Format_ARGB32);
-        image.fill(Qt::red);
-        image.save(iconFile);
-        for (const auto& [id, icon] :
-             {std::pair{"with-icon", iconFile}, {"far-app", iconFile}, {"no-icon", QString()}}) {
-            const std::string path = dir.filePath(QString(id) + ".desktop").toStdString();
-            std::ofstream(path) << "[Desktop Entry]\nType=Application\nName=" << id
-                                << "\nExec=true\n"
-                                << (icon.isEmpty() ? "" : "Icon=" + icon.toStdString() + "\n");
-            workspace.installed[id] = path;
-        }
-    }
-
-    QtReticleView& makeView() {
-        view = std::make_unique<QtReticleView>(QtReticleView::Collaborators{
-            .defaults = defaults,
-            .model = model,
-            .notificationCenter = notifications,
-            .mainQueue = queue,
-            .workspace = workspace,
-            .frontmostAppDetection = frontmost,
-            .arrowKeys = arrowKeys,
-            .icons = icons,
-            .appearance = &appearance,
-        });
-        view->setDelegate(&delegate);
-        return *view;
-    }
-
-    /// A window with a view, on a 1280×800 primary screen at the X origin unless given another.
-    QtReticleWindow& makeWindow(platform::PrimaryScreen screen = {0, 0, 1280, 800}) {
-        window.reset();
-        window = std::make_unique<QtReticleWindow>(QtReticleWindow::Collaborators{
-            defaults, queue, arrowKeys, view ? *view : makeView(), [screen] { return screen; }});
-        window->setCloseCompletion([this] { ++completions; });
-        return *window;
-    }
-
-    QTemporaryDir dir;
-    test::FakeDefaultsDatabase db;
-    Defaults defaults{db};
-    test::FreedesktopTestProfile profile;
-    ReticleSpecModel model{defaults, profile};
-    NotificationCenter notifications;
-    test::FakeMainQueue queue;
-    test::FakeWorkspace workspace;
-    FrontmostAppDetection frontmost{workspace, model, profile};
-    test::FakeArrowKeys arrowKeys;
-    test::FakeAppearance appearance;
-    test::RecordingLog log;
-    SlotIcons icons{{workspace, defaults, log}};
-    test::FakeReticleViewDelegate delegate;
-    std::unique_ptr<QtReticleView> view;
-    std::unique_ptr<QtReticleWindow> window;
-    int completions = 0;
-};
-using ReticleWindowTest = ReticleViewTest;
+using test::pixels;
+using ReticleViewTest = test::ReticleRig;
+using ReticleWindowTest = test::ReticleRig;
 
 TEST_F(ReticleViewTest, OnlySlotsWithAnImageHighlightAndHitTestAndTheFarPanelFallsBackToNear) {
     model.setMainSlot(Action{"with-icon", ActionType::app}, Directional::r);
@@ -99,14 +18,11 @@ TEST_F(ReticleViewTest, OnlySlotsWithAnImageHighlightAndHitTestAndTheFarPanelFal
     model.setMainSlot(Action{dir.path().toStdString(), ActionType::file}, Directional::tl);
     model.setFarSlot(Action{"far-app", ActionType::app}, Directional::r);
     auto& v = makeView();
+    // r: the entry's icon file; l: no Icon key, the initials glyph; t: not installed; b: a
+    // running-app slot has no picture of its own; tl: a folder; br: empty.
     const std::pair<Directional, bool> slots[] = {
-        {Directional::r, true},   // the entry's own icon file
-        {Directional::l, true},   // no icon in the entry: the built-in initials glyph
-        {Directional::t, false},  // not installed
-        {Directional::b, false},  // a running-app slot has no picture of its own
-        {Directional::tl, true},  // a folder: the theme's folder icon or the style's
-        {Directional::br, false}, // empty
-    };
+        {Directional::r, true},  {Directional::l, true},  {Directional::t, false},
+        {Directional::b, false}, {Directional::tl, true}, {Directional::br, false}};
     for (const auto& [position, hasImage] : slots) {
         SCOPED_TRACE(rawValue(position));
         EXPECT_EQ(v.slot(position).hasImage(), hasImage);
@@ -117,18 +33,14 @@ TEST_F(ReticleViewTest, OnlySlotsWithAnImageHighlightAndHitTestAndTheFarPanelFal
         for (Directional d : ringDirections)
             EXPECT_EQ(v.slot(d).isHighlightVisible(), hasImage && d == position);
     }
-
-    const double size = QtReticleView::panelSize, inset = QtReticleView::panelInset;
-    const std::pair<Point, std::optional<Directional>> points[] = {
-        {{inset + 1, size - inset - 1}, Directional::tl},                // top left in y-up terms
-        {{size / 2, size / 2}, std::nullopt},                            // the centre slot is empty
-        {{inset + QtReticleView::slotSize + 1, size / 2}, std::nullopt}, // the gap after l
-        {{1, 1}, std::nullopt},                                          // the inset
-    };
-    for (const auto& [point, hit] : points) {
-        SCOPED_TRACE(testing::Message() << point.x << "," << point.y);
-        EXPECT_EQ(v.slotWithImageAt(point), hit);
-    }
+    // In y-up terms on the 256-pixel panel: tl's top left corner, the empty centre, the gap
+    // after l, the inset.
+    const std::pair<Point, std::optional<Directional>> points[] = {{{5, 251}, Directional::tl},
+                                                                   {{128, 128}, std::nullopt},
+                                                                   {{85, 128}, std::nullopt},
+                                                                   {{1, 1}, std::nullopt}};
+    for (const auto& [point, hit] : points)
+        EXPECT_EQ(v.slotWithImageAt(point), hit) << point.x << "," << point.y;
 
     const qint64 nearR = v.slot(Directional::r).icon().cacheKey();
     v.reloadSlots(true);
@@ -136,10 +48,6 @@ TEST_F(ReticleViewTest, OnlySlotsWithAnImageHighlightAndHitTestAndTheFarPanelFal
     EXPECT_TRUE(v.slot(Directional::l).hasImage()) << "an empty far slot shows the near one";
     v.reloadSlots(false);
     EXPECT_EQ(v.slot(Directional::r).icon().cacheKey(), nearR);
-}
-
-QImage pixels(const QWidget& widget) {
-    return const_cast<QWidget&>(widget).grab().toImage().convertToFormat(QImage::Format_ARGB32);
 }
 
 /// Colours compared channel by channel, one step of rounding allowed.
@@ -155,18 +63,15 @@ TEST_F(ReticleViewTest, HighlightBackingAndEmptySlotsByAppearanceAndBackgroundAs
     model.setMainSlot(Action{"with-icon", ActionType::app}, Directional::r);
     auto& v = makeView();
     v.highlight(Directional::r);
-    QPalette dark, light;
-    dark.setColor(QPalette::Window, QColor(30, 30, 30));
-    light.setColor(QPalette::Window, QColor(240, 240, 240));
-    const QColor none(0, 0, 0, 0);
+    const QPalette dark(QColor(30, 30, 30)), light(QColor(240, 240, 240));
     // scheme, palette (decides without a preference), backing, highlight, backing pixel (ARGB)
     const std::tuple<ColorScheme, QPalette, bool, QColor, QColor> rows[] = {
         {ColorScheme::dark, light, true, QColor(255, 255, 255, 64), QColor(40, 40, 40, 217)},
-        {ColorScheme::dark, light, false, QColor(204, 204, 204, 204), none},
+        {ColorScheme::dark, light, false, QColor(204, 204, 204, 204), Qt::transparent},
         {ColorScheme::light, dark, true, QColor(0, 0, 0, 51), QColor(236, 236, 236, 217)},
-        {ColorScheme::light, dark, false, QColor(179, 179, 179, 230), none},
+        {ColorScheme::light, dark, false, QColor(179, 179, 179, 230), Qt::transparent},
         {ColorScheme::noPreference, dark, true, QColor(255, 255, 255, 64), QColor(40, 40, 40, 217)},
-        {ColorScheme::noPreference, light, false, QColor(179, 179, 179, 230), none},
+        {ColorScheme::noPreference, light, false, QColor(179, 179, 179, 230), Qt::transparent},
     };
     for (const auto& [scheme, palette, background, highlight, backing] : rows) {
         SCOPED_TRACE(testing::Message() << int(scheme) << " " << background);
@@ -177,7 +82,7 @@ TEST_F(ReticleViewTest, HighlightBackingAndEmptySlotsByAppearanceAndBackgroundAs
         EXPECT_EQ(v.isBackingVisible(), background);
         // A corner of the slot outside its 70-pixel icon; the inset above the top row.
         EXPECT_TRUE(near(pixels(v.slot(Directional::r)).pixelColor(2, 40), highlight));
-        EXPECT_TRUE(near(pixels(v).pixelColor(QtReticleView::panelSize / 2, 1), backing));
+        EXPECT_TRUE(near(pixels(v).pixelColor(128, 1), backing));
         // Without the backing an empty slot is filled all but invisibly, to stay a target.
         EXPECT_EQ(v.slot(Directional::l).hasEmptyBackdrop(), !background);
         EXPECT_LE(pixels(v.slot(Directional::l)).pixelColor(40, 40).alpha(), 1);
@@ -189,19 +94,22 @@ TEST_F(ReticleViewTest, FlashTurnsTheHighlightBlueFor250MsThenBackToTheColourOfT
     model.setMainSlot(Action{"with-icon", ActionType::app}, Directional::r);
     appearance.set(ColorScheme::light);
     auto& v = makeView();
-    const auto color = [&] { return pixels(v.slot(Directional::r)).pixelColor(2, 40); };
     const QColor lightBlue(0, 122, 255, 204), darkBlue(10, 132, 255, 204),
         light(179, 179, 179, 230), dark(204, 204, 204, 204);
     v.pulseHighlight(); // nothing highlighted: nothing flashes
     v.highlight(Directional::r);
-    EXPECT_TRUE(near(color(), light));
     // (time, pulse at that time, appearance set then, expected colour)
     const std::tuple<int, bool, ColorScheme, QColor> steps[] = {
-        {0, true, ColorScheme::light, lightBlue},    {249, false, ColorScheme::light, lightBlue},
-        {250, false, ColorScheme::light, light},     {300, true, ColorScheme::light, lightBlue},
+        {0, false, ColorScheme::light, light},
+        {0, true, ColorScheme::light, lightBlue},
+        {249, false, ColorScheme::light, lightBlue},
+        {250, false, ColorScheme::light, light},
+        {300, true, ColorScheme::light, lightBlue},
         {400, true, ColorScheme::light, lightBlue}, // overlapping: blue till 650
-        {649, false, ColorScheme::light, lightBlue}, {650, false, ColorScheme::light, light},
-        {2000, false, ColorScheme::light, light},    {3000, true, ColorScheme::dark, darkBlue},
+        {649, false, ColorScheme::light, lightBlue},
+        {650, false, ColorScheme::light, light},
+        {2000, false, ColorScheme::light, light},
+        {3000, true, ColorScheme::dark, darkBlue},
         {3250, false, ColorScheme::dark, dark}, // the colour of the moment, not the one before
     };
     int now = 0;
@@ -213,25 +121,23 @@ TEST_F(ReticleViewTest, FlashTurnsTheHighlightBlueFor250MsThenBackToTheColourOfT
             v.pulseHighlight();
         if (scheme != appearance.colorScheme()) // a change only: it re-chooses the colour
             appearance.set(scheme);
-        EXPECT_TRUE(near(color(), expected));
+        EXPECT_TRUE(near(pixels(v.slot(Directional::r)).pixelColor(2, 40), expected));
     }
 }
 
 TEST_F(ReticleViewTest, RunningMarksAndTheLastAppIconFollowWhatRunsEachTimeThePanelAppears) {
-    const std::string farPath = workspace.installed["far-app"];
-    const std::string idle = dir.filePath("idle.desktop").toStdString();
-    std::ofstream(idle) << "[Desktop Entry]\nType=Application\nName=Idle\nExec=true\n";
     workspace.running = {test::regularApp(1, "with-icon", "With"),
                          test::regularApp(2, "far-app", "Far"),
                          test::regularApp(3, "no-icon", "No icon")};
-    workspace.running[1].bundlePath = farPath;
+    workspace.running[1].bundlePath = workspace.installed["far-app"];
     frontmost.receiveFrontAppChange(workspace.running[2]);
     frontmost.receiveFrontAppChange(workspace.running[0]); // no-icon was in front before
     model.setMainSlot(Action{"with-icon", ActionType::app}, Directional::r);
     model.setMainSlot(Action{"no-icon", ActionType::app}, Directional::l);
     model.setMainSlot(Action{"with-icon", ActionType::runningApp}, Directional::t);
-    model.setMainSlot(Action{farPath, ActionType::file}, Directional::b);
-    model.setMainSlot(Action{idle, ActionType::file}, Directional::br);
+    model.setMainSlot(Action{workspace.installed["far-app"], ActionType::file}, Directional::b);
+    // An entry in a file slot whose application does not run, and a folder.
+    model.setMainSlot(Action{workspace.installed["no-icon"], ActionType::file}, Directional::br);
     model.setMainSlot(Action{dir.path().toStdString(), ActionType::file}, Directional::bl);
     model.setMainSlot(Action::lastApp(), Directional::tl);
     defaults.background.set(OptionalBool::userEnabled);
@@ -260,7 +166,7 @@ TEST_F(ReticleViewTest, RunningMarksAndTheLastAppIconFollowWhatRunsEachTimeThePa
     workspace.installed.erase("with-icon");
     v.viewWillAppear();
     EXPECT_FALSE(v.slot(Directional::tl).hasImage()) << "uninstalled: no image, no target";
-    EXPECT_EQ(v.slotWithImageAt({40, QtReticleView::panelSize - 40.0}), std::nullopt);
+    EXPECT_EQ(v.slotWithImageAt({40, 216}), std::nullopt);
 
     appearance.set(ColorScheme::dark);
     EXPECT_TRUE(
@@ -300,34 +206,15 @@ TEST_F(ReticleWindowTest, ClosingRebuildsTheSlotImagesSoChangedTagsShowNextTime)
     EXPECT_EQ(dot(), blue);
 }
 
-TEST_F(ReticleWindowTest, IsATranslucentToolWindowThatNeverTakesFocus) {
-    const QWidget& w = makeWindow().widget();
-    const Qt::WindowFlags expected = Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::Tool |
-                                     Qt::WindowDoesNotAcceptFocus | Qt::X11BypassWindowManagerHint;
-    EXPECT_EQ(w.windowFlags() & expected, expected);
-    EXPECT_TRUE(w.testAttribute(Qt::WA_TranslucentBackground));
-    EXPECT_TRUE(w.testAttribute(Qt::WA_ShowWithoutActivating));
-    EXPECT_EQ(w.windowTitle(), QStringLiteral("Zentrivo Reticle")) << "the name tools find it by";
-}
-
-TEST_F(ReticleWindowTest, FrameOriginConvertsBetweenYUpAndX11Coordinates) {
-    const double side = QtReticleView::panelSize;
-    // screen, y-up origin, X top left; the second primary screen is right of and below another
-    const std::tuple<platform::PrimaryScreen, Point, QPoint> cases[] = {
-        {{0, 0, 1280, 800}, {100, 200}, {100, int(800 - 200 - side)}},
-        {{1920, 100, 1280, 1024}, {10, 20}, {1930, int(100 + 1024 - 20 - side)}},
-    };
-    for (const auto& [screen, origin, x11TopLeft] : cases) {
-        SCOPED_TRACE(testing::Message() << origin.x << "," << origin.y);
-        auto& w = makeWindow(screen);
-        w.setFrameOrigin(origin);
-        EXPECT_EQ(w.widget().pos(), x11TopLeft);
-        EXPECT_EQ(w.frame(), (Rect{origin, {side, side}}));
-    }
-}
-
-TEST_F(ReticleWindowTest, FadingCloseEndsAfter290MsUnlessShownAgainAndAtOnceWithoutFade) {
+TEST_F(ReticleWindowTest, AFocuslessToolWindowWhoseFadingCloseEndsAfter290MsUnlessShownAgain) {
     auto& w = makeWindow();
+    const Qt::WindowFlags flags = Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::Tool |
+                                  Qt::WindowDoesNotAcceptFocus | Qt::X11BypassWindowManagerHint;
+    EXPECT_EQ(w.widget().windowFlags() & flags, flags);
+    EXPECT_TRUE(w.widget().testAttribute(Qt::WA_TranslucentBackground));
+    EXPECT_TRUE(w.widget().testAttribute(Qt::WA_ShowWithoutActivating));
+    EXPECT_EQ(w.widget().windowTitle(), "Zentrivo Reticle") << "the name tools find it by";
+
     const auto state = [&] { return std::pair{completions, w.widget().isVisible()}; };
     // The fade's animation needs an event loop; this is where it would have taken the opacity.
     const auto fadePartly = [&] { w.widget().setWindowOpacity(0.4); };

@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QImage>
 #include <QPixmap>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -20,28 +21,13 @@
 namespace zentrivo {
 namespace {
 
-/// Sets an environment variable for the life of the guard.
-struct ScopedEnv {
-    ScopedEnv(const char* name, const QString& value) : name(name), old(qgetenv(name)) {
-        qputenv(name, QFile::encodeName(value));
-    }
-    ~ScopedEnv() { old.isNull() ? qunsetenv(name) : qputenv(name, old); }
-    const char* name;
-    QByteArray old;
-};
-
 QImage render(const QIcon& icon) {
     return icon.pixmap(70, 70).toImage().convertToFormat(QImage::Format_ARGB32);
 }
 
 class SlotIconsTest : public ::testing::Test {
 protected:
-    SlotIconsTest() {
-        SlotIcons::installFallbackTheme();
-        QPixmap pixmap(70, 70);
-        pixmap.fill(Qt::white);
-        white = QIcon(pixmap);
-    }
+    SlotIconsTest() { SlotIcons::installFallbackTheme(); }
     QString path(const QString& name, bool folder = false) {
         if (folder)
             QDir(dir.path()).mkpath(name);
@@ -49,13 +35,8 @@ protected:
             std::ofstream(dir.filePath(name).toStdString()) << "x";
         return dir.filePath(name);
     }
-    bool setTags(const QString& file, const std::string& value) {
-        return setxattr(QFile::encodeName(file).constData(), "user.xdg.tags", value.data(),
-                        value.size(), 0) == 0;
-    }
 
     QTemporaryDir dir;
-    QIcon white;
     test::FakeDefaultsDatabase db;
     Defaults defaults{db};
     test::FakeWorkspace workspace;
@@ -77,26 +58,58 @@ TEST(FolderAcronymTest, FirstCharactersOfSpaceSeparatedPiecesAtMostTwoCaseKept) 
             << name;
 }
 
-TEST_F(SlotIconsTest, InitialsAreDrawnInTheAppearancesBlueCentredBelowTheMiddleOnlyForAcronym) {
-    const std::string folder = path("Project Files", true).toStdString();
-    const std::tuple<bool, FolderLabel, QColor> rows[] = {
-        {false, FolderLabel::acronym, QColor(65, 151, 218)},
-        {true, FolderLabel::acronym, QColor(50, 136, 203)},
-        {false, FolderLabel::off, QColor()},
-        {false, FolderLabel::truncatedName, QColor()},
+TEST_F(SlotIconsTest, OnlyFoldersShowingThePlainFolderIconGetInitialsInTheAppearancesBlue) {
+    const QString home = path("home", true);
+    path("home/.config", true);
+    std::ofstream((home + "/.config/user-dirs.dirs").toStdString())
+        << "XDG_DOCUMENTS_DIR=\"$HOME/Dokumente\"\nXDG_DOWNLOAD_DIR=\"$HOME/Downloads\"\n";
+    const QByteArray oldHome = qgetenv("HOME"), oldConfig = qgetenv("XDG_CONFIG_HOME");
+    const auto restore = qScopeGuard([&] {
+        qputenv("HOME", oldHome);
+        oldConfig.isNull() ? qunsetenv("XDG_CONFIG_HOME") : qputenv("XDG_CONFIG_HOME", oldConfig);
+    });
+    qputenv("HOME", QFile::encodeName(home));
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(home + "/.config"));
+    std::ofstream((path("Dotted", true) + "/.directory").toStdString())
+        << "[Desktop Entry]\nIcon=folder-red\n";
+    std::ofstream(path("editor.desktop").toStdString())
+        << "[Desktop Entry]\nType=Application\nName=Editor\nIcon=folder-red\n";
+
+    // The initials' colour in a light or a dark appearance; none: no initials.
+    const QColor light(65, 151, 218), dark(50, 136, 203), none;
+    const std::pair<QString, QColor> rows[] = {
+        {path("Project Files", true), light},
+        {path("home/Plain Folder", true), dark},
+        {dir.filePath("Dotted"), none},   // Icon= in its .directory
+        {path("gio-custom", true), none}, // a file manager's custom icon
+        {home, none},                     // the user folders have icons of their own
+        {path("home/Dokumente", true), none},
+        {path("home/Downloads", true), none},
+        {path("notes.txt"), none},
+        {dir.filePath("editor.desktop"), none},
     };
-    for (const auto& [dark, setting, color] : rows) {
-        SCOPED_TRACE(testing::Message() << dark << " " << int(setting));
-        defaults.folderLabel.set(setting);
-        const QImage image = render(icons.folderLabeled(folder, white, true, dark));
-        QRect ink; // the pixels other than the white icon
+    for (const auto& [file, color] : rows) {
+        SCOPED_TRACE(file.toStdString());
+        const auto base = icons.baseIcon(file.toStdString());
+        EXPECT_FALSE(base.icon.isNull());
+        EXPECT_EQ(base.standardFolder, color.isValid());
+        // The label is drawn at paint time, and only with the acronym setting.
+        const QIcon image = icons.icon(Action{file.toStdString(), ActionType::file}, color == dark);
+        defaults.folderLabel.set(FolderLabel::off);
+        const QImage plain = render(image);
+        defaults.folderLabel.set(FolderLabel::truncatedName);
+        EXPECT_EQ(render(image), plain);
+        defaults.folderLabel.set(FolderLabel::acronym);
+        const QImage labelled = render(image);
+        QRect ink; // the pixels the label changed
         int solid = 0;
         for (int y = 0; y < 70; ++y)
             for (int x = 0; x < 70; ++x) {
-                ink |= image.pixelColor(x, y) != QColor(Qt::white) ? QRect(x, y, 1, 1) : QRect();
-                solid += color.isValid() && image.pixelColor(x, y) == color;
+                const QColor pixel = labelled.pixelColor(x, y);
+                ink |= pixel != plain.pixelColor(x, y) ? QRect(x, y, 1, 1) : QRect();
+                solid += color.isValid() && pixel == color;
             }
-        EXPECT_EQ(ink.isNull(), !color.isValid()) << "off and truncatedName: only the icon";
+        EXPECT_EQ(ink.isNull(), !color.isValid());
         if (ink.isNull())
             continue;
         EXPECT_GT(solid, 40) << "the glyphs' stems are the label colour";
@@ -107,49 +120,16 @@ TEST_F(SlotIconsTest, InitialsAreDrawnInTheAppearancesBlueCentredBelowTheMiddleO
     }
 }
 
-TEST_F(SlotIconsTest, OnlyFoldersShowingThePlainFolderIconGetInitials) {
-    const QString home = path("home", true);
-    path("home/.config", true);
-    std::ofstream((home + "/.config/user-dirs.dirs").toStdString())
-        << "XDG_DOCUMENTS_DIR=\"$HOME/Dokumente\"\nXDG_DOWNLOAD_DIR=\"$HOME/Downloads\"\n";
-    const ScopedEnv homeEnv("HOME", home), configEnv("XDG_CONFIG_HOME", home + "/.config");
-    std::ofstream((path("Dotted", true) + "/.directory").toStdString())
-        << "[Desktop Entry]\nIcon=folder-red\n";
-    std::ofstream(path("editor.desktop").toStdString())
-        << "[Desktop Entry]\nType=Application\nName=Editor\nIcon=folder-red\n";
-
-    const std::pair<QString, bool> rows[] = {
-        {path("Plain Folder", true), true},
-        {path("home/Projects", true), true},
-        {dir.filePath("Dotted"), false},   // Icon= in its .directory
-        {path("gio-custom", true), false}, // a file manager's custom icon
-        {home, false},                     // the user folders have icons of their own
-        {path("home/Dokumente", true), false},
-        {path("home/Downloads", true), false},
-        {path("notes.txt"), false},
-        {dir.filePath("editor.desktop"), false},
-    };
-    for (const auto& [file, standard] : rows) {
-        SCOPED_TRACE(file.toStdString());
-        const auto base = icons.baseIcon(file.toStdString());
-        EXPECT_FALSE(base.icon.isNull());
-        EXPECT_EQ(base.standardFolder, standard);
-        // The label is drawn at paint time: with it switched off only the base icon remains.
-        const QIcon image = icons.icon(Action{file.toStdString(), ActionType::file}, false);
-        defaults.folderLabel.set(FolderLabel::acronym);
-        const QImage labelled = render(image);
-        defaults.folderLabel.set(FolderLabel::off);
-        EXPECT_EQ(labelled != render(image), standard);
-    }
-}
-
 TEST_F(SlotIconsTest, TagDotsLeftmostFromTheLastTagWithAShadowAndOnlyReadFailuresLogged) {
     const QString file = path("tagged.txt");
-    if (!setTags(file, "Red,Green,Project"))
+    const std::string tags = "Red,Green,Project";
+    if (setxattr(QFile::encodeName(file).constData(), "user.xdg.tags", tags.data(), tags.size(), 0))
         GTEST_SKIP() << "no user extended attributes in " << dir.path().toStdString();
+    QPixmap blank(70, 70);
+    blank.fill(Qt::white);
     const QColor white(Qt::white), red(0xe0, 0x1b, 0x24), green(0x33, 0xd1, 0x7a);
     const auto dots = [&](const QString& f) {
-        return render(icons.tagged(f.toStdString(), this->white, false));
+        return render(icons.tagged(f.toStdString(), QIcon(blank), false));
     };
     // Dot i is a circle of diameter 10 at x = 8i + 2.5, 6 above the bottom: centre row 59.
     const QImage image = dots(file);
@@ -173,25 +153,21 @@ TEST_F(SlotIconsTest, TagDotsLeftmostFromTheLastTagWithAShadowAndOnlyReadFailure
 }
 
 TEST_F(SlotIconsTest, CacheKeepsImagesUntilTheBulkRebuildOfTheNearRing) {
-    const std::string appPath = path("app.desktop").toStdString();
     const Action app{"app", ActionType::app},
         folder{path("A", true).toStdString(), ActionType::file};
     EXPECT_TRUE(icons.icon(app, false).isNull()) << "not installed";
-    workspace.installed["app"] = appPath;
+    workspace.installed["app"] = path("app.desktop").toStdString();
     EXPECT_FALSE(icons.icon(app, false).isNull()) << "installed since: found at the next lookup";
     workspace.installed.erase("app");
     EXPECT_FALSE(icons.icon(app, false).isNull()) << "a cached image is never evicted by a lookup";
-    EXPECT_TRUE(icons.icon(Action::lastApp(), false).isNull());
-    EXPECT_TRUE(icons.icon(Action{"app", ActionType::runningApp}, false).isNull());
 
     ReticleSpec spec;
-    spec.tl = folder, spec.br = app, spec.t = Action::lastApp();
+    spec.tl = folder, spec.br = app;
     spec.c = Action{path("C", true).toStdString(), ActionType::file};
     icons.rebuildIcons(spec, false);
     EXPECT_TRUE(icons.isCached(folder));
     EXPECT_FALSE(icons.isCached(app)) << "uninstalled: the rebuild finds nothing";
     EXPECT_FALSE(icons.isCached(*spec.c)) << "the centre is left to the per-slot lookup";
-    EXPECT_FALSE(icons.isCached(Action::lastApp()));
 }
 
 } // namespace
