@@ -57,7 +57,6 @@ TEST_F(ReticleWindowShapeTest, PlacedInsideTheMonitorUnderTheCursorInThatMonitor
         return std::vector<QtReticleWindow::Monitor>{{0, 0, 1280, 800, 1.0},
                                                      {1280, 0, 2560, 1600, 2.0}};
     };
-    const platform::PrimaryScreen primary{0, 0, 1280, 800};
     // screen, monitors, requested origin (y-up), window position in Qt's units, frame (device
     // pixels) of the 256-unit panel
     const std::tuple<platform::PrimaryScreen, QtReticleWindow::MonitorSource, Point, QPoint, Rect>
@@ -65,11 +64,10 @@ TEST_F(ReticleWindowShapeTest, PlacedInsideTheMonitorUnderTheCursorInThatMonitor
             // A primary screen right of and below another, its only monitor: as asked.
             {{1920, 100, 1280, 1024}, {}, {10, 20}, {1930, 848}, {{10, 20}, {256, 256}}},
             // Over the primary's right edge: pushed back onto it.
-            {primary, two, {1034, 200}, {1024, 344}, {{1024, 200}, {256, 256}}},
-            // The centre at x 1300 is on the dense monitor, where the panel is twice as many
-            // pixels wide: it starts at that monitor's left edge, and Qt counts half the pixels
-            // from that edge down.
-            {primary, two, {1172, 272}, {1280, 72}, {{1280, 144}, {512, 512}}},
+            {{0, 0, 1280, 800}, two, {1034, 200}, {1024, 344}, {{1024, 200}, {256, 256}}},
+            // Centred at x 1300, on the dense monitor: twice as many pixels wide from its left
+            // edge, from which Qt counts half the pixels down.
+            {{0, 0, 1280, 800}, two, {1172, 272}, {1280, 72}, {{1280, 144}, {512, 512}}},
         };
     for (const auto& [screen, monitors, origin, position, frame] : rows) {
         SCOPED_TRACE(testing::Message() << origin.x << "," << origin.y);

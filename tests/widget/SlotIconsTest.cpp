@@ -139,7 +139,6 @@ TEST_F(SlotIconsTest, TagDotsLeftmostFromTheLastTagWithAShadowAndOnlyReadFailure
     EXPECT_LT(image.pixelColor(13, 59).red(), image.pixelColor(17, 59).red())
         << "the left dot's shadow falls on its right neighbour";
     EXPECT_EQ(image.pixelColor(21, 59), white) << "the rightmost dot casts no shadow";
-    EXPECT_EQ(image.pixelColor(7, 50), white) << "nothing above the dots";
     defaults.showTags.set(OptionalBool::userDisabled);
     EXPECT_EQ(dots(file).pixelColor(7, 59), white);
 
