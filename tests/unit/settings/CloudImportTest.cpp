@@ -76,10 +76,7 @@ struct CloudRig {
         model = std::make_unique<ReticleSpecModel>(*defaults, profile);
         cloud = std::make_unique<CloudImport>(
             CloudImport::Collaborators{*defaults, *model, store, question, queue, center});
-        center.addObserver(notifications::configImported, [this](const Notification&) {
-            // The panel is in place when the notification goes out; the timestamp follows.
-            ++imported;
-        });
+        center.addObserver(notifications::configImported, [this](auto&) { ++imported; });
         cloud->start();
     }
     /// The store reports a new record and the 2 s pass.
@@ -97,12 +94,10 @@ struct CloudRig {
 TEST(CloudImport, ABurstOfChangesCausesOneImportTwoSecondsAfterTheLast) {
     CloudRig rig;
     rig.store.values["config"] = record(200);
-    rig.cloud->changesDetected({"config"});
-    rig.queue.advance(400ms);
-    rig.cloud->changesDetected({"config"});
-    rig.queue.advance(500ms);
-    rig.cloud->changesDetected({"config"});
-    rig.queue.advance(1999ms);
+    for (const auto wait : {400ms, 500ms, 1999ms}) {
+        rig.cloud->changesDetected({"config"});
+        rig.queue.advance(wait);
+    }
     EXPECT_EQ(rig.imported, 0);
     rig.queue.advance(1ms);
     EXPECT_EQ(rig.imported, 1);
