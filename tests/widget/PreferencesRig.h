@@ -1,9 +1,8 @@
 #pragma once
 
-// Everything the preferences window and its slot buttons work with, over fakes: a defaults
-// database the test arranges before the settings are read, installed applications in a fake
-// catalog (desktop entries that exist as files in a temporary folder), a desktop that knows them,
-// and the real bookmark manager over a file identity lookup that finds every absolute path.
+// The preferences window and its slot buttons over fakes: `db` is arranged before build() reads
+// the settings; installed applications are desktop entry files in a temporary folder that both
+// the catalog and the desktop know; bookmarks are real, over identities for every absolute path.
 #include "app/apps/BookmarkManager.h"
 #include "app/apps/InstalledApps.h"
 #include "app/core/Notifications.h"
@@ -44,12 +43,11 @@ class PreferencesRig {
 public:
     PreferencesRig() {
         catalog.folders = {dir.path().toStdString()};
-        for (const auto& [id, name] : {std::pair{"beta", "Beta"}, {"alpha", "Alpha"}})
-            addInstalled(id, name);
+        addInstalled("beta", "Beta");
+        addInstalled("alpha", "Alpha");
     }
 
-    /// A desktop entry file `id` that the desktop knows; listed as installed unless `listed` is
-    /// false (an application the list leaves out, such as a NoDisplay one).
+    /// A desktop entry the desktop knows; `listed` false leaves it out of the list (NoDisplay).
     std::string addInstalled(const std::string& id, const std::string& name, bool listed = true) {
         const std::string path =
             dir.filePath(QString::fromStdString(id) + ".desktop").toStdString();
@@ -62,7 +60,6 @@ public:
         return path;
     }
 
-    /// Reads the settings and scans the applications; arrange `db` before.
     void build() {
         defaults = std::make_unique<Defaults>(db);
         wakeDefaults = std::make_unique<WakeDefaults>(db);
@@ -90,8 +87,7 @@ public:
             *defaults, *wakeDefaults, *model, notificationCenter, installedApps, arrowKeys,
             workspace, *icons, *bookmarks, profile, [this] { calls.push_back("showAppList"); },
             [this] { calls.push_back("updateWakeObserver"); },
-            [this](bool on) {
-                // What the setting held when the login item was changed.
+            [this](bool on) { // with what the setting held at that moment
                 calls.push_back(std::string("applyLaunchOnLogin ") + (on ? "1" : "0") + " stored " +
                                 (defaults->launchOnLogin.value() ? "1" : "0"));
             },
@@ -116,13 +112,10 @@ public:
 
     /// The menu's items in order, "*" before a checked one, "---" for the separator.
     static std::string menuTitles(SlotConfigButton& button) {
-        std::string titles;
+        QStringList titles;
         for (QAction* item : openMenu(button).actions())
-            titles += (titles.empty() ? "" : ", ") +
-                      (item->isSeparator() ? std::string("---")
-                                           : (item->isChecked() ? "*" : "") +
-                                                 item->text().toStdString());
-        return titles;
+            titles << (item->isSeparator() ? "---" : (item->isChecked() ? "*" : "") + item->text());
+        return titles.join(", ").toStdString();
     }
 
     static QAction& menuItem(SlotConfigButton& button, const QString& text) {
@@ -132,24 +125,23 @@ public:
         throw std::runtime_error("no item " + text.toStdString());
     }
 
-    /// The message box a refused choice opened, or null; closes it.
-    static bool takeRefusal() {
-        for (QWidget* widget : QApplication::topLevelWidgets()) {
-            auto* box = qobject_cast<QMessageBox*>(widget);
-            if (box && box->objectName() == "unstorableChoiceMessage" && box->isVisible()) {
-                box->close();
-                return true;
-            }
-        }
+    /// Whether a refused choice's message is open; closes it.
+    bool takeRefusal() {
+        for (auto* box : preferences->findChildren<QMessageBox*>("unstorableChoiceMessage"))
+            if (box->isVisible())
+                return box->close();
         return false;
     }
 
-    /// A drop of `data` on `widget` as Qt delivers it (it reaches only a widget that took the
-    /// drag's entry); whether the widget took it.
-    static bool drop(QWidget& widget, const QMimeData& data) {
+    static void dragEnter(QWidget& widget, const QMimeData& data) {
         QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton,
                               Qt::NoModifier);
         QCoreApplication::sendEvent(&widget, &enter);
+    }
+
+    /// A drop as Qt delivers it, after the drag's entry; whether the widget took it.
+    static bool drop(QWidget& widget, const QMimeData& data) {
+        dragEnter(widget, data);
         QDropEvent event(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
         event.setAccepted(false);
         QCoreApplication::sendEvent(&widget, &event);

@@ -11,12 +11,7 @@ namespace {
 
 using test::PreferencesRig;
 
-struct Report {
-    int tag;
-    std::optional<std::string> value;
-    ActionType type;
-    bool operator==(const Report&) const = default;
-};
+using Report = std::tuple<int, std::optional<std::string>, ActionType>;
 
 /// One button (tag 5, the right slot) over the rig, recording what it reports.
 class SlotConfigButtonTest : public ::testing::Test {
@@ -43,13 +38,7 @@ protected:
 TEST_F(SlotConfigButtonTest, MenuOffersEveryChoiceAndChecksTheSlotsAction) {
     rig.addInstalled("gamma", "Gamma", false);
     using Image = SlotConfigButton::Image;
-    struct Row {
-        std::optional<std::string> value;
-        ActionType type;
-        const char* titles;
-        Image image;
-    };
-    const Row rows[] = {
+    const std::tuple<std::optional<std::string>, ActionType, const char*, Image> rows[] = {
         {std::nullopt, ActionType::app,
          "-, Open File or Folder, Last Frontmost App, ---, Alpha, Beta", Image::placeholder},
         {"beta", ActionType::app, "-, Open File or Folder, Last Frontmost App, ---, Alpha, *Beta",
@@ -58,18 +47,18 @@ TEST_F(SlotConfigButtonTest, MenuOffersEveryChoiceAndChecksTheSlotsAction) {
         {"gamma", ActionType::app,
          "-, *Gamma, Open File or Folder, Last Frontmost App, ---, Alpha, Beta", Image::app},
         // Not installed at all: no item, and the picture stays what it was.
-        {"nowhere", ActionType::app,
-         "-, Open File or Folder, Last Frontmost App, ---, Alpha, Beta", Image::placeholder},
+        {"nowhere", ActionType::app, "-, Open File or Folder, Last Frontmost App, ---, Alpha, Beta",
+         Image::placeholder},
         {rig.dir.filePath("notes.txt").toStdString(), ActionType::file,
          "-, *notes.txt, Open File or Folder, Last Frontmost App, ---, Alpha, Beta", Image::file},
         {"", ActionType::lastApp, "-, Open File or Folder, *Last Frontmost App, ---, Alpha, Beta",
          Image::lastApp},
     };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.titles);
-        makeButton().showAction(row.value, row.type);
-        EXPECT_EQ(button->image(), row.image);
-        EXPECT_EQ(titles(), row.titles);
+    for (const auto& [value, type, menu, image] : rows) {
+        SCOPED_TRACE(menu);
+        makeButton().showAction(value, type);
+        EXPECT_EQ(button->image(), image);
+        EXPECT_EQ(titles(), menu);
         EXPECT_TRUE(reports.empty()) << "showing an action reports nothing";
     }
 }
@@ -156,18 +145,13 @@ TEST_F(SlotConfigButtonTest, DropTakesExactlyOneApplication) {
         EXPECT_FALSE(button->isReceivingDrag());
         EXPECT_EQ(reports, (taken ? std::vector<Report>{{5, taken, ActionType::app}}
                                   : std::vector<Report>{}));
-        EXPECT_EQ(button->image(), taken ? SlotConfigButton::Image::app
-                                         : SlotConfigButton::Image::placeholder);
         reports.clear();
     }
     // The unlisted application got a checked item at index 1.
     EXPECT_EQ(titles(), "-, *Gamma, Open File or Folder, Last Frontmost App, ---, Alpha, Beta");
     // While a drag is over it the button is framed in the selection colour.
     const QColor highlight = button->palette().color(QPalette::Highlight);
-    const auto dragged = urls({alpha});
-    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, dragged.get(), Qt::LeftButton,
-                          Qt::NoModifier);
-    QCoreApplication::sendEvent(button.get(), &enter);
+    PreferencesRig::dragEnter(*button, *urls({alpha}));
     EXPECT_EQ(button->grab().toImage().pixelColor(2, 32), highlight);
     QDragLeaveEvent leave;
     QCoreApplication::sendEvent(button.get(), &leave);
