@@ -26,7 +26,6 @@ TEST(PreferencesWindowTest, ModifierBoxesWriteTheirBitAndKeepArrowKeysOffTheFunc
     EXPECT_TRUE(rig.find<QCheckBox>("optionCheckbox").isChecked());
     EXPECT_FALSE(rig.find<QCheckBox>("shiftCheckbox").isChecked());
     EXPECT_TRUE(fn.isHidden()) << "X has no Function modifier to offer";
-    ASSERT_TRUE(arrows.isChecked());
 
     // (box clicked, flags, arrow switch enabled, checked, arrowKeysDisplays, re-registered):
     // wanted arrow keys are re-registered on every change; the Function key, which they cannot
@@ -200,12 +199,11 @@ TEST(PreferencesWindowTest, TabsPopoversAndKeyboardAccess) {
     // Keyboard users start at the first slot.
     EXPECT_EQ(window.focusWidget(), &rig.find<SlotConfigButton>("topLeftButton"));
     // Each tab shows the distances of its ring.
-    auto& nearStack = rig.find<QWidget>("nearStackView");
-    auto& farStack = rig.find<QWidget>("farStackView");
+    auto& tabs = rig.find<QTabWidget>("nearFarTabView");
     for (const int tab : {0, 1, 0}) {
-        rig.find<QTabWidget>("nearFarTabView").setCurrentIndex(tab);
-        EXPECT_EQ(nearStack.isVisible(), tab == 0) << tab;
-        EXPECT_EQ(farStack.isVisible(), tab == 1) << tab;
+        tabs.setCurrentIndex(tab);
+        EXPECT_EQ(rig.find<QWidget>("nearStackView").isVisible(), tab == 0) << tab;
+        EXPECT_EQ(rig.find<QWidget>("farStackView").isVisible(), tab == 1) << tab;
     }
 
     // The wake popover (its button hidden while no gesture is chosen): checked from the setting,
@@ -244,7 +242,6 @@ TEST(PreferencesWindowTest, TabsPopoversAndKeyboardAccess) {
 
     // Every control tells assistive technology its name; Alt plus a letter reaches each labelled
     // one, and no letter serves two.
-    auto& tabs = rig.find<QTabWidget>("nearFarTabView");
     QStringList texts{tabs.tabText(0), tabs.tabText(1)};
     for (QLabel* label : window.findChildren<QLabel*>())
         if (label->buddy())

@@ -120,28 +120,24 @@ TEST_F(SlotConfigButtonTest, OpenFileOrFolderTakesAFolderAsWellAsAFile) {
 TEST_F(SlotConfigButtonTest, DropTakesExactlyOneApplication) {
     const std::string alpha = rig.workspace.installed["alpha"];
     const std::string gamma = rig.addInstalled("gamma", "Gamma", false);
-    const std::string stray = rig.dir.filePath("stray.desktop").toStdString(); // unknown entry
-    const auto urls = [](const std::vector<std::string>& paths) {
-        auto data = std::make_unique<QMimeData>();
-        QList<QUrl> list;
-        for (const auto& path : paths)
-            list << QUrl::fromLocalFile(QString::fromStdString(path));
-        data->setUrls(list);
-        return data;
-    };
     const std::pair<std::vector<std::string>, std::optional<std::string>> rows[] = {
         {{alpha, gamma}, std::nullopt},
         {{rig.dir.filePath("notes.txt").toStdString()}, std::nullopt},
         {{rig.dir.filePath("alpha.Desktop").toStdString()}, std::nullopt},
-        {{stray}, std::nullopt},
+        {{rig.dir.filePath("stray.desktop").toStdString()}, std::nullopt}, // unknown entry
         {{}, std::nullopt},
         {{alpha}, "alpha"},
         {{gamma}, "gamma"},
     };
+    QMimeData data;
     for (const auto& [paths, taken] : rows) {
         SCOPED_TRACE(testing::PrintToString(paths));
+        QList<QUrl> urls;
+        for (const auto& path : paths)
+            urls << QUrl::fromLocalFile(QString::fromStdString(path));
+        data.setUrls(urls);
         PreferencesRig::openMenu(makeButton());
-        EXPECT_EQ(PreferencesRig::drop(*button, *urls(paths)), taken.has_value());
+        EXPECT_EQ(PreferencesRig::drop(*button, data), taken.has_value());
         EXPECT_FALSE(button->isReceivingDrag());
         EXPECT_EQ(reports, (taken ? std::vector<Report>{{5, taken, ActionType::app}}
                                   : std::vector<Report>{}));
@@ -151,7 +147,7 @@ TEST_F(SlotConfigButtonTest, DropTakesExactlyOneApplication) {
     EXPECT_EQ(titles(), "-, *Gamma, Open File or Folder, Last Frontmost App, ---, Alpha, Beta");
     // While a drag is over it the button is framed in the selection colour.
     const QColor highlight = button->palette().color(QPalette::Highlight);
-    PreferencesRig::dragEnter(*button, *urls({alpha}));
+    PreferencesRig::dragEnter(*button, data);
     EXPECT_EQ(button->grab().toImage().pixelColor(2, 32), highlight);
     QDragLeaveEvent leave;
     QCoreApplication::sendEvent(button.get(), &leave);
