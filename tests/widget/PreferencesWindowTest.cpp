@@ -223,7 +223,6 @@ TEST(PreferencesWindowTest, TabsPopoversAndKeyboardAccess) {
     EXPECT_EQ(rig.calls, std::vector<std::string>{"updateWakeObserver"});
     popover->checkbox().click();
     EXPECT_EQ(rig.storedInt("autoRestartOnWake"), 2);
-    popover->popover().close();
 
     // The other explanations, in this desktop's words.
     for (const auto& [button, ending] : std::map<const char*, const char*>{
