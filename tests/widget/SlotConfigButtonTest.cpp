@@ -1,6 +1,5 @@
 #include "PreferencesRig.h"
 
-#include <QDragEnterEvent>
 #include <QFileInfo>
 #include <QMimeData>
 #include <QUrl>
