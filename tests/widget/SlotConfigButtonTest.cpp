@@ -95,11 +95,8 @@ TEST_F(SlotConfigButtonTest, OpenFileOrFolderTakesAFolderAsWellAsAFile) {
     const QString folder = rig.dir.path();
     for (const QString& chosen : {folder, rig.dir.filePath("beta.desktop")}) {
         SCOPED_TRACE(chosen.toStdString());
-        QWidget window;
-        makeButton().setParent(&window);
-        window.show();
         reports.clear();
-        item("Open File or Folder").trigger();
+        PreferencesRig::menuItem(makeButton(), "Open File or Folder").trigger();
         QFileDialog* dialog = button->fileDialog();
         ASSERT_NE(dialog, nullptr);
         // Selecting a folder lets the dialog accept it; selecting a file switches back.
@@ -110,8 +107,6 @@ TEST_F(SlotConfigButtonTest, OpenFileOrFolderTakesAFolderAsWellAsAFile) {
                   chosen == folder ? QFileDialog::Directory : QFileDialog::ExistingFile);
         static_cast<QDialog*>(dialog)->accept(); // what its Open button does
         EXPECT_EQ(reports, (std::vector<Report>{{5, chosen.toStdString(), ActionType::file}}));
-        EXPECT_TRUE(titles().starts_with("-, *" + QFileInfo(chosen).fileName().toStdString()));
-        button.reset();
     }
 }
 
