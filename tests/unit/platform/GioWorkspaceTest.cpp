@@ -34,6 +34,22 @@ void add(const char* folder, const std::string& id, const std::string& name,
                     (*root / name).string() + "\"\n" + extra);
 }
 
+/// What programs write to the FIFO `path` until the last writer closes it, waiting up to 10 s for
+/// each part. Opened without blocking, the read end reports input only once a writer has written.
+std::string drain(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK);
+    std::string text;
+    char buffer[256];
+    for (pollfd readable{fd, POLLIN, 0}; ::poll(&readable, 1, 10000) == 1;) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n <= 0)
+            break;
+        text.append(buffer, std::size_t(n));
+    }
+    ::close(fd);
+    return text;
+}
+
 // The near panel and the file manager's id, as one text.
 std::string profileAnswers() {
     const LinuxPlatformProfile profile;
@@ -79,14 +95,7 @@ TEST(GioWorkspace, FindsListsAndStartsEntriesByTheDesktopFileIdPrecedence) {
         EXPECT_NE(outcome->value_or("no error").find(mentions), std::string::npos)
             << outcome->value_or("");
     }
-    // The user's copy writes "ran" to its marker, a FIFO: the read end, opened without blocking,
-    // reports input only once a writer has written.
-    const int fd = ::open((*root / "UserCopy").c_str(), O_RDONLY | O_NONBLOCK);
-    pollfd readable{fd, POLLIN, 0};
-    char ran[8];
-    EXPECT_EQ(::poll(&readable, 1, 10000), 1) << "no start within 10 s";
-    EXPECT_EQ(::read(fd, ran, sizeof ran), 4) << "\"ran\\n\" once";
-    ::close(fd);
+    EXPECT_EQ(drain(*root / "UserCopy"), "ran\n") << "the user's copy started once";
     EXPECT_EQ(profileAnswers(), "{\"id\":0} ") << "no entry here has a role";
 }
 
@@ -117,22 +126,10 @@ TEST(GioWorkspace, NamesTheEntryAtAPathAndHandsItDroppedUrls) {
 
     EXPECT_FALSE(workspace.openURLs({}, userApps + "urls.desktop"));
     EXPECT_FALSE(workspace.openURLs({"file:///tmp"}, *root / "missing.desktop"));
-    const int fd = ::open(opened.c_str(), O_RDONLY | O_NONBLOCK);
     ASSERT_TRUE(workspace.openURLs({"file:///tmp/a%20b", "https://example.org/x?y=1"},
                                    userApps + "urls.desktop"));
-    std::string lines;
-    for (char buffer[256];;) {
-        pollfd readable{fd, POLLIN, 0};
-        ASSERT_EQ(::poll(&readable, 1, 10000), 1) << "nothing within 10 s: " << lines;
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n > 0)
-            lines.append(buffer, std::size_t(n));
-        if (n == 0 || lines.size() >= 35)
-            break;
-    }
-    ::close(fd);
     // One argument each; GIO hands a local file over as its path, decoded.
-    EXPECT_EQ(lines, "/tmp/a b\nhttps://example.org/x?y=1\n");
+    EXPECT_EQ(drain(opened), "/tmp/a b\nhttps://example.org/x?y=1\n");
 }
 
 TEST(LinuxPlatformProfile, FillsEachRoleWithTheUsersApplication) {

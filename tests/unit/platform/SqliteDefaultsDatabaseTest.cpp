@@ -20,13 +20,14 @@ using platform::SqliteDefaultsDatabase;
 
 /// Runs SQL on the file directly, as a user with the sqlite3 tool would; the first value printed.
 std::string sql(const fs::path& file, const char* text) {
+    const auto keepFirst = [](void* out, int, char** values, char**) {
+        *static_cast<std::string*>(out) = values[0] ? values[0] : "NULL";
+        return 1; // the first row is enough
+    };
     sqlite3* db = nullptr;
     std::string first;
     sqlite3_open(file.c_str(), &db);
-    sqlite3_exec(db, text, [](void* out, int, char** values, char**) {
-        *static_cast<std::string*>(out) = values[0] ? values[0] : "NULL";
-        return 1; // the first row is enough
-    }, &first, nullptr);
+    sqlite3_exec(db, text, keepFirst, &first, nullptr);
     sqlite3_close(db);
     return first;
 }
@@ -34,8 +35,9 @@ std::string sql(const fs::path& file, const char* text) {
 /// Takes this thread's power to bypass file permissions away for the guard's life, so that a
 /// file without permissions stops a test running as root as it stops a user. Only the effective
 /// set changes; the permitted set keeps what the destructor restores.
-class WithoutPermissionOverride {
-public:
+struct WithoutPermissionOverride {
+    __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct saved[2]{};
     WithoutPermissionOverride() {
         ::syscall(SYS_capget, &header, saved);
         __user_cap_data_struct lowered[2] = {saved[0], saved[1]};
@@ -43,12 +45,6 @@ public:
         ::syscall(SYS_capset, &header, lowered);
     }
     ~WithoutPermissionOverride() { ::syscall(SYS_capset, &header, saved); }
-    WithoutPermissionOverride(const WithoutPermissionOverride&) = delete;
-    WithoutPermissionOverride& operator=(const WithoutPermissionOverride&) = delete;
-
-private:
-    __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
-    __user_cap_data_struct saved[2]{};
 };
 
 class SqliteDefaultsDatabaseTest : public ::testing::Test {
@@ -59,19 +55,14 @@ protected:
 };
 
 TEST_F(SqliteDefaultsDatabaseTest, ReadingNeverCreatesTheFileAndEveryKindRoundTrips) {
+    // clang-format off
     const std::pair<const char*, PropertyValue> values[] = {
-        {"bool", true},
-        {"intMin", std::numeric_limits<std::int64_t>::min()},
-        {"float", 0.1f},
-        {"floatNaN", std::numeric_limits<float>::quiet_NaN()},
-        {"doubleWhole", 3.0},
-        {"stringNul", std::string("a\0b", 3)},
-        {"stringNotUtf8", std::string("caf\xE9")},
-        {"stringNumeric", std::string("42")},
-        {"dateBefore1970", Date(Date::duration(-86400.25))},
-        {"data", Data{{0x00, 0x0a, 0xff}}},
-        {"dataEmpty", Data{}},
-    };
+        {"bool", true}, {"intMin", std::numeric_limits<std::int64_t>::min()}, {"float", 0.1f},
+        {"floatNaN", std::numeric_limits<float>::quiet_NaN()}, {"doubleWhole", 3.0},
+        {"stringNul", std::string("a\0b", 3)}, {"stringNotUtf8", std::string("caf\xE9")},
+        {"stringNumeric", std::string("42")}, {"dateBefore1970", Date(Date::duration(-86400.25))},
+        {"data", Data{{0x00, 0x0a, 0xff}}}, {"dataEmpty", Data{}}};
+    // clang-format on
     SqliteDefaultsDatabase writer(file, log);
     EXPECT_FALSE(writer.value("bool"));
     EXPECT_TRUE(writer.keys().empty() && writer.removeValue("bool"));

@@ -9,7 +9,6 @@
 #include <cstdlib>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <vector>
 // After gtest, which has a type called None: X.h defines None as a macro.
 #include <X11/Xlib.h>
 #include <X11/keysym.h>

@@ -6,7 +6,6 @@
 
 #include <cstdlib>
 #include <gtest/gtest.h>
-#include <vector>
 
 namespace zentrivo::platform {
 namespace {

@@ -2,7 +2,6 @@
 #include "platform/linux/X11KeyCombination.h"
 
 #include <gtest/gtest.h>
-#include <vector>
 // After gtest, which has a type called None: X.h defines None as a macro.
 #include <X11/X.h>
 #include <X11/keysym.h>
