@@ -1,8 +1,8 @@
-// The colour-scheme preference from the settings portal, on a private session bus where the
-// test plays the portal.
-#include "platform/linux/PortalAppearance.h"
-
+// The adapters that follow D-Bus signals (logind's sleep, the settings portal's colour scheme), on
+// the private session bus of run-under-xvfb.sh, where the test plays logind and the portal.
 #include "EventLoopWait.h"
+#include "platform/linux/LogindWakeNotifier.h"
+#include "platform/linux/PortalAppearance.h"
 #include "tests/fakes/RecordingLog.h"
 
 #include <QDBusConnectionInterface>
@@ -15,7 +15,36 @@ namespace {
 
 const QString portalName = QStringLiteral("org.freedesktop.portal.Desktop");
 const QString portalPath = QStringLiteral("/org/freedesktop/portal/desktop");
-const QString settings = QStringLiteral("org.freedesktop.portal.Settings");
+
+/// Sends `signal`, then makes a round trip to the bus: the signal is routed before the next one
+/// is sent, so once the last one has been handled, so have the others.
+bool sendRouted(QDBusConnection& from, const QDBusMessage& signal) {
+    return from.send(signal) && from.interface()->registeredServiceNames().isValid();
+}
+
+TEST(LogindWakeNotifierTest, onlyTheWakeFromTheLogindOwnerCountsAndWithoutABusOneLineSaysSo) {
+    QDBusConnection logind = QDBusConnection::connectToBus(QDBusConnection::SessionBus, "logind");
+    QDBusConnection intruder = QDBusConnection::connectToBus(QDBusConnection::SessionBus, "other");
+    ASSERT_TRUE(logind.registerService("org.freedesktop.login1"));
+    test::RecordingLog log;
+    LogindWakeNotifier notifier(QDBusConnection::sessionBus(), log);
+    int wakes = 0;
+    notifier.addWakeObserver([&] { ++wakes; });
+    // Going to sleep, and a wake sent by a program that is not logind, are no wake.
+    for (auto [from, sleeping] : {std::pair{&logind, true}, {&intruder, false}, {&logind, false}}) {
+        QDBusMessage signal = QDBusMessage::createSignal(
+            "/org/freedesktop/login1", "org.freedesktop.login1.Manager", "PrepareForSleep");
+        ASSERT_TRUE(sendRouted(*from, signal << sleeping));
+    }
+    ASSERT_TRUE(test::pumpUntil([&] { return wakes >= 1; }));
+    EXPECT_EQ(wakes, 1);
+
+    ASSERT_TRUE(log.lines.empty());
+    LogindWakeNotifier nowhere(QDBusConnection::connectToBus("unix:path=/nonexistent", "none"),
+                               log);
+    ASSERT_EQ(log.lines.size(), 1u);
+    EXPECT_NE(log.lines[0].message.find("waking from sleep goes unnoticed"), std::string::npos);
+}
 
 /// The portal's Settings interface: answers `Read` with the variant-in-a-variant the portal
 /// sends, for the appearance's colour scheme only.
@@ -35,10 +64,9 @@ public Q_SLOTS:
 };
 
 bool sendChange(QDBusConnection& from, const QString& ns, const QString& key, uint value) {
-    QDBusMessage signal = QDBusMessage::createSignal(portalPath, settings, "SettingChanged");
-    signal << ns << key << QVariant::fromValue(QDBusVariant(QVariant(value)));
-    // A round trip afterwards: the signal is routed before the next one is sent.
-    return from.send(signal) && from.interface()->registeredServiceNames().isValid();
+    QDBusMessage signal =
+        QDBusMessage::createSignal(portalPath, "org.freedesktop.portal.Settings", "SettingChanged");
+    return sendRouted(from, signal << ns << key << QVariant::fromValue(QDBusVariant(value)));
 }
 
 TEST(PortalAppearanceTest, FollowsOnlyThePortalsColorSchemeAndWithoutItSaysWhyOnce) {
@@ -90,4 +118,4 @@ TEST(PortalAppearanceTest, FollowsOnlyThePortalsColorSchemeAndWithoutItSaysWhyOn
 } // namespace
 } // namespace zentrivo::platform
 
-#include "PortalAppearanceTest.moc"
+#include "DBusAdaptersTest.moc"
