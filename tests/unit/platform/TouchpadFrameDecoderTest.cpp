@@ -12,16 +12,14 @@ namespace {
 using platform::TouchpadGeometry;
 using Texts = std::vector<std::string>;
 
-/// One evdev event of a recorded frame: type, code, value.
+/// An evdev event (type, code, value); a frame's time in seconds and events, closed by a
+/// `SYN_REPORT` unless they end in another `EV_SYN`.
 using Ev = std::tuple<unsigned, unsigned, int>;
-/// A frame's time in seconds and its events, which a `SYN_REPORT` closes unless they end in
-/// another `EV_SYN`.
 using Frame = std::pair<double, std::vector<Ev>>;
 
 constexpr unsigned slot = ABS_MT_SLOT, id = ABS_MT_TRACKING_ID, x = ABS_MT_POSITION_X,
                    y = ABS_MT_POSITION_Y;
-/// Frames carry the device's own clock even when nothing else changed: still fingers too.
-/// `dropped` closes a frame in place of its `SYN_REPORT`.
+/// Frames carry the device's clock even when nothing else changed; `dropped` closes a frame.
 constexpr Ev tick{EV_MSC, MSC_TIMESTAMP, 0}, dropped{EV_SYN, SYN_DROPPED, 0};
 constexpr auto abs = [](unsigned code, int value) { return Ev{EV_ABS, code, value}; };
 constexpr auto key = [](unsigned code, int value) { return Ev{EV_KEY, code, value}; };
