@@ -1,7 +1,5 @@
 #include "ZentrivoE2eSession.h"
 
-#include <array>
-
 namespace zentrivo::e2e {
 namespace {
 
@@ -48,20 +46,6 @@ protected:
         return sourceSays("drop: " + outcome);
     }
 
-    void release() {
-        ASSERT_EQ(xdotool("keyup Alt_L Super_L").status, 0);
-        ASSERT_TRUE(waitGone(20s));
-    }
-
-    /// Left, top, width and height of the window that xdotool's `search` finds; -1s without one.
-    std::array<int, 4> geometry(const std::string& search) {
-        const Completed found = xdotool(search + " getwindowgeometry --shell");
-        std::array<int, 4> g{-1, -1, -1, -1};
-        std::sscanf(found.output.c_str(), "WINDOW=%*u X=%d Y=%d WIDTH=%d HEIGHT=%d", &g[0], &g[1],
-                    &g[2], &g[3]);
-        return g;
-    }
-
     std::unique_ptr<ChildProcess> source;
 };
 
@@ -73,9 +57,8 @@ TEST_F(DropE2eTest, AnEntryDroppedOnAnEmptyRingSlotTakesItAndFilesMoveIntoAFolde
     std::ofstream(inbox / "a.txt") << "already here";
     std::ofstream(from / "a.txt") << "dropped a";
     std::ofstream(from / "b.txt") << "dropped b";
-    write("mainReticleSpec", "-string", "{\"id\":0," + slot("t", inbox.string(), 1) + "}");
-    write("lastVersion", "-string", "1");
-    write("reticleFlags", "-int", "1572864");
+    write("mainReticleSpec", "-string", panel(0, {slot("t", inbox.string(), 1)}));
+    returningUser();
     start();
 
     // One desktop entry on the empty slot r: copy, and the slot is the entry's application.
@@ -113,12 +96,11 @@ TEST_F(DropE2eTest, AnEntryDroppedOnAnEmptyRingSlotTakesItAndFilesMoveIntoAFolde
 TEST_F(DropE2eTest, TheReticleStaysOnScreenAndWithoutACompositorIsPaintedOnlyOnItsSlots) {
     for (const char* id : {"app-t", "app-l", "app-r", "app-b", "app-tl", "app-br"})
         addApp(id);
-    std::string spec = "{\"id\":0";
+    Commands slots;
     for (const char* position : {"t", "l", "r", "b", "tl", "br"})
-        spec += "," + slot(position, "app-" + std::string(position));
-    write("mainReticleSpec", "-string", spec + "}");
-    write("lastVersion", "-string", "1");
-    write("reticleFlags", "-int", "1572864");
+        slots.push_back(slot(position, "app-" + std::string(position)));
+    write("mainReticleSpec", "-string", panel(0, slots));
+    returningUser();
     // A checkered desktop, so that what shows through can be told from black. (display answers
     // 1 even when it has set the picture.)
     const std::string desktop = (root / "desktop.png").string();

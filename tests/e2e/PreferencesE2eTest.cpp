@@ -11,15 +11,13 @@ inline const std::string preferences = " --name '^Zentrivo Preferences$'";
 /// second time, a slot's menu from its focused button, a switch by its Alt mnemonic.
 TEST_F(ZentrivoE2eTest, PreferencesOpenOnReopenAndWhatTheyChangeIsStoredAndUsed) {
     addApp("app-pick");
-    write("lastVersion", "-string", "1");
-    write("reticleFlags", "-int", "1572864");
+    returningUser();
     start();
-    ASSERT_EQ(xdotool("search --onlyvisible" + preferences).status, 1) << "not shown at start";
+    ASSERT_FALSE(visible(preferences)) << "not shown at start";
 
     const Completed second = run({ZENTRIVO_E2E_ZENTRIVO});
     ASSERT_EQ(second.status, 0) << second.output;
-    ASSERT_TRUE(poll([&] { return xdotool("search --onlyvisible" + preferences).status == 0; }))
-        << zentrivo->log();
+    ASSERT_TRUE(poll([&] { return visible(preferences); })) << zentrivo->log();
     // Keyboard focus to the window (Xvfb has no window manager to give it), on the first slot.
     ASSERT_EQ(xdotool("search --onlyvisible" + preferences + " windowfocus --sync").status, 0);
 
@@ -48,13 +46,7 @@ TEST_F(ZentrivoE2eTest, PreferencesOpenOnReopenAndWhatTheyChangeIsStoredAndUsed)
     ASSERT_EQ(xdotool("key --delay 80 alt+b").status, 0);
     EXPECT_TRUE(poll([&] { return read("background") == "1\n"; }, 10s)) << read("background");
 
-    // The next gesture to the right starts it.
-    ASSERT_EQ(xdotool("mousemove 640 400 keydown Super_L Alt_L search --sync --onlyvisible" +
-                      reticle + " mousemove_relative --sync -- 100 0")
-                  .status,
-              0);
-    ASSERT_EQ(xdotool("keyup Alt_L Super_L").status, 0);
-    ASSERT_TRUE(waitGone(20s));
+    gesture("100 0"); // the next gesture to the right starts it
     expectRan("app-pick");
 }
 

@@ -20,20 +20,6 @@ protected:
         return run({"xprop", "-id", window, "WM_STATE"}).output.find("state: Iconic") !=
                std::string::npos;
     }
-
-    /// Holds Super+Alt, moves by `move` once the reticle shows, and releases unless `hold`.
-    void gesture(const std::string& move, bool hold = false) {
-        ASSERT_EQ(xdotool("mousemove 640 400 keydown Super_L Alt_L search --sync --onlyvisible" +
-                          reticle + " mousemove_relative --sync -- " + move)
-                      .status,
-                  0);
-        if (!hold)
-            release();
-    }
-    void release() {
-        ASSERT_EQ(xdotool("keyup Alt_L Super_L").status, 0);
-        ASSERT_TRUE(waitGone(20s));
-    }
 };
 
 constexpr const char* right = "100 0";
@@ -45,11 +31,10 @@ TEST_F(RunningAppsE2eTest, AppSlotsRaiseHideAndRestoreRunningAppsOnceAWindowMana
          {std::pair{"e2e-alpha", "AlphaWin"}, {"e2e-beta", "BetaWin"}, {"e2e-gamma", "GammaWin"}})
         addApp(id, "Exec=" ZENTRIVO_E2E_TEST_WINDOW " " + (root / "runs").string() + " main " +
                        wmClass + "\nStartupWMClass=" + wmClass + "\n");
-    write("mainReticleSpec", "-string",
-          "{\"id\":0," + slot("r", "e2e-alpha") + "," + slot("l", "e2e-beta") + "," +
-              slot("t", "e2e-gamma", 3) + "," + slot("b", "", 2) + "}"); // runningApp, lastApp
-    write("lastVersion", "-string", "1");
-    write("reticleFlags", "-int", "1572864");
+    write("mainReticleSpec", "-string", // t runningApp, b lastApp
+          panel(0, {slot("r", "e2e-alpha"), slot("l", "e2e-beta"), slot("t", "e2e-gamma", 3),
+                    slot("b", "", 2)}));
+    returningUser();
     start();
     EXPECT_NE(zentrivo->log().find("no EWMH window manager"), std::string::npos);
     // Without a window manager nothing is known to run, and launching goes on.
@@ -86,7 +71,7 @@ TEST_F(RunningAppsE2eTest, AppSlotsRaiseHideAndRestoreRunningAppsOnceAWindowMana
     // Resting on alpha's slot brings alpha forward while the trigger is still held.
     gesture(right, true);
     EXPECT_TRUE(poll([&] { return active() == alpha; })) << active();
-    EXPECT_EQ(xdotool("search --onlyvisible" + reticle).status, 0) << "the reticle closed";
+    EXPECT_TRUE(visible()) << "the reticle closed";
     release();
     // Alpha in front: its slot hides it.
     gesture(right);

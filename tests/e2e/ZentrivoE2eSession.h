@@ -2,6 +2,7 @@
 
 // The real zentrivo on a private desktop (run-under-xvfb.sh gives each test its own Xvfb and
 // session bus), driven by xdotool.
+#include <array>
 #include <chrono>
 #include <csignal>
 #include <fcntl.h>
@@ -95,6 +96,13 @@ inline std::string slot(const std::string& position, const std::string& appId, i
     return "\"" + position + "\":{\"stringValue\":\"" + appId +
            "\",\"type\":" + std::to_string(type) + "}";
 }
+/// Panel `id` with `slots`, each made by slot().
+inline std::string panel(int id, const Commands& slots) {
+    std::string spec = "{\"id\":" + std::to_string(id);
+    for (const auto& one : slots)
+        spec += "," + one;
+    return spec + "}";
+}
 
 /// A temporary HOME and XDG folders, without the user's applications folder a first run finds
 /// missing; apps are desktop entries in a system data folder that append their name to the file
@@ -174,6 +182,12 @@ protected:
         ASSERT_EQ(result.status, 0) << result.output;
     }
 
+    /// A user who has run Zentrivo before: no first-run setup, and Super+Alt shows the reticle.
+    void returningUser() {
+        write("lastVersion", "-string", "1");
+        write("reticleFlags", "-int", "1572864");
+    }
+
     void start() {
         zentrivo = std::make_unique<ChildProcess>(Commands{ZENTRIVO_E2E_ZENTRIVO}, env,
                                                   root / "zentrivo.log");
@@ -183,9 +197,34 @@ protected:
         ASSERT_TRUE(waitUntil(ready, 30s));
     }
 
+    bool visible(const std::string& name = reticle) {
+        return xdotool("search --onlyvisible" + name).status == 0;
+    }
     /// Whether the reticle leaves the screen within `timeout`.
     bool waitGone(std::chrono::milliseconds timeout) {
         return poll([&] { return xdotool("search --onlyvisible" + reticle).status == 1; }, timeout);
+    }
+    /// Left, top, width and height of the window that xdotool's `search` finds; -1s without one.
+    std::array<int, 4> geometry(const std::string& search) {
+        const Completed found = xdotool(search + " getwindowgeometry --shell");
+        std::array<int, 4> g{-1, -1, -1, -1};
+        std::sscanf(found.output.c_str(), "WINDOW=%*u X=%d Y=%d WIDTH=%d HEIGHT=%d", &g[0], &g[1],
+                    &g[2], &g[3]);
+        return g;
+    }
+    /// Holds Super+Alt at 640,400, moves by `move` once the reticle shows and lets go unless
+    /// `hold`.
+    void gesture(const std::string& move, bool hold = false) {
+        ASSERT_EQ(xdotool("mousemove 640 400 keydown Super_L Alt_L search --sync --onlyvisible" +
+                          reticle + " mousemove_relative --sync -- " + move)
+                      .status,
+                  0);
+        if (!hold)
+            release();
+    }
+    void release() {
+        ASSERT_EQ(xdotool("keyup Alt_L Super_L").status, 0);
+        ASSERT_TRUE(waitGone(20s));
     }
 
     fs::path applications() const { return root / "XDG_DATA_DIRS" / "applications"; }

@@ -6,13 +6,11 @@ namespace {
 TEST_F(ZentrivoE2eTest, OneInstanceShowsTheReticleOnTheCursorAndRunsTheAppReleasedOverOnce) {
     for (const char* id : {"app-r", "app-l", "app-t", "app-b", "far-r"})
         addApp(id);
-    // The panels and the trigger of a user who has run Zentrivo before.
-    write("mainReticleSpec", "-string",
-          "{\"id\":0," + slot("r", "app-r") + "," + slot("l", "app-l") + "," + slot("t", "app-t") +
-              "," + slot("b", "app-b") + "}");
-    write("farReticleSpec", "-string", "{\"id\":1," + slot("r", "far-r") + "}");
-    write("lastVersion", "-string", "1");
-    write("reticleFlags", "-int", "1572864");
+    write(
+        "mainReticleSpec", "-string",
+        panel(0, {slot("r", "app-r"), slot("l", "app-l"), slot("t", "app-t"), slot("b", "app-b")}));
+    write("farReticleSpec", "-string", panel(1, {slot("r", "far-r")}));
+    returningUser();
     // One-based button 4 is the X server's button 8 (the "back" side button).
     write("reticleMouseButton", "-int", "4");
     start();
@@ -35,18 +33,15 @@ TEST_F(ZentrivoE2eTest, OneInstanceShowsTheReticleOnTheCursorAndRunsTheAppReleas
     for (const auto& [button, x, y, move, app] : rows) {
         SCOPED_TRACE(testing::Message() << (button ? "button 8" : "Super+Alt") << " at " << x << ","
                                         << y << " by " << move);
-        const Completed held = xdotool(
-            "mousemove " + std::to_string(x) + " " + std::to_string(y) +
-            (button ? " mousedown 8" : " keydown Super_L Alt_L") + " search --sync --onlyvisible" +
-            reticle + " getwindowgeometry --shell mousemove_relative --sync -- " + move);
-        int left, top, width, height;
-        ASSERT_EQ(std::sscanf(held.output.c_str(), "WINDOW=%*u X=%d Y=%d WIDTH=%d HEIGHT=%d", &left,
-                              &top, &width, &height),
-                  4)
-            << held.output;
+        const auto [left, top, width, height] =
+            geometry("mousemove " + std::to_string(x) + " " + std::to_string(y) +
+                     (button ? " mousedown 8" : " keydown Super_L Alt_L") +
+                     " search --sync --onlyvisible" + reticle);
+        ASSERT_GT(height, 0) << "no reticle";
         // Centred on the cursor, to the pixel (half a pixel either way for an odd size).
         EXPECT_NEAR(left + width / 2.0, x, 0.5);
         EXPECT_NEAR(top + height / 2.0, y, 0.5);
+        ASSERT_EQ(xdotool("mousemove_relative --sync -- " + move).status, 0);
         ASSERT_EQ(xdotool(button ? "mouseup 8" : "keyup Alt_L Super_L").status, 0);
         ASSERT_TRUE(waitGone(20s));
         expectRan(app);
