@@ -14,11 +14,6 @@ protected:
         ZentrivoE2eTest::TearDown();
     }
 
-    /// Whether the drag source prints `line` within 20 s.
-    bool sourceSays(const std::string& line) {
-        return waitUntil([&] { return source->log().find(line + "\n") != std::string::npos; }, 20s);
-    }
-
     /// Opens the drag source with `urls`, presses on it and starts the drag, summons the reticle
     /// at the cursor (300,200) and moves twice by `half` onto a slot, so that the drag crosses
     /// the slot's edge on its way in; true once that slot answered the drag with `answer`.
@@ -29,21 +24,21 @@ protected:
         // Separate steps: once the drag runs, the drag source holds the pointer, and xdotool's
         // --sync (which waits to see the pointer arrive) is left waiting.
         for (const std::string& step :
-             {std::string("search --sync --onlyvisible --name '^Zentrivo Drag Source$'"),
-              std::string("mousemove 280 200 mousedown 1"), std::string("mousemove_relative 10 0"),
-              std::string("mousemove_relative 10 0"),
-              "keydown Super_L Alt_L search --sync --onlyvisible" + reticle,
-              "mousemove_relative -- " + half, "mousemove_relative -- " + half}) {
+             Commands{"search --sync --onlyvisible --name '^Zentrivo Drag Source$'",
+                      "mousemove 280 200 mousedown 1", "mousemove_relative 10 0",
+                      "mousemove_relative 10 0",
+                      "keydown Super_L Alt_L search --sync --onlyvisible" + reticle,
+                      "mousemove_relative -- " + half, "mousemove_relative -- " + half}) {
             const Completed done = xdotool(step);
             EXPECT_EQ(done.status, 0) << step << ": " << done.output;
         }
-        return sourceSays("answer: " + answer);
+        return says(*source, "answer: " + answer + "\n");
     }
 
     /// Drops; true once the drag source reports that the drop ended with `outcome`.
     bool drop(const std::string& outcome) {
         EXPECT_EQ(xdotool("mouseup 1").status, 0);
-        return sourceSays("drop: " + outcome);
+        return says(*source, "drop: " + outcome + "\n");
     }
 
     std::unique_ptr<ChildProcess> source;

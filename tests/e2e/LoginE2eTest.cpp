@@ -2,7 +2,6 @@
 #include "ZentrivoE2eSession.h"
 
 #include <csignal>
-#include <regex>
 
 namespace zentrivo::e2e {
 namespace {
@@ -15,18 +14,14 @@ protected:
             run({"dbus-send", "--session", "--print-reply", "--dest=org.freedesktop.DBus",
                  "/org/freedesktop/DBus", "org.freedesktop.DBus.GetConnectionUnixProcessID",
                  "string:" + name});
-        std::smatch match;
-        if (reply.status != 0 ||
-            !std::regex_search(reply.output, match, std::regex("uint32 (\\d+)")))
-            return 0;
-        return std::stoi(match[1]);
+        const auto at = reply.output.find("uint32 ");
+        return reply.status != 0 || at == std::string::npos
+                   ? 0
+                   : std::stoi(reply.output.substr(at + 7));
     }
     std::string nearPanel() {
         const std::string panels = run({ZENTRIVO_E2E_CTL, "panels"}).output;
         return panels.substr(0, panels.find('\n'));
-    }
-    fs::path autostartEntry() const {
-        return root / "XDG_CONFIG_HOME" / "autostart" / "com.tovelane.ZentrivoPro.desktop";
     }
 };
 
@@ -55,10 +50,24 @@ TEST_F(LoginE2eTest, AfterAWakeZentrivoIsRestartedThroughTheLoginLauncher) {
     EXPECT_TRUE(poll([&] { return busOwner("com.tovelane.ZentrivoPro") == 0; }, 20s));
 }
 
-TEST_F(LoginE2eTest, ARecordInTheCloudFolderReplacesTheNearPanelTwoSecondsLater) {
+TEST_F(LoginE2eTest, LaunchOnLoginFollowsTheSettingAndACloudRecordReplacesTheNearPanelLater) {
     addApp("org.example.Synced");
     write("lastCloudSync", "-date", "2001-01-01T00:01:40Z"); // timestamp 100: no question
+    // Launch at login is read at the start, then followed while running.
+    write("launchOnLogin", "-bool", "true");
     start();
+    const fs::path autostart =
+        root / "XDG_CONFIG_HOME" / "autostart" / "com.tovelane.ZentrivoPro.desktop";
+    const std::string entry = contents(autostart);
+    EXPECT_NE(entry.find("Exec=\"" + fs::canonical(ZENTRIVO_E2E_ZENTRIVO).string() + "\""),
+              std::string::npos)
+        << entry;
+    write("launchOnLogin", "-bool", "false");
+    EXPECT_TRUE(poll([&] { return !fs::exists(autostart); }));
+    write("launchOnLogin", "-bool", "true");
+    EXPECT_TRUE(poll([&] { return fs::exists(autostart); }));
+
+    // A cloud record replaces the near panel two seconds after it arrives.
     const std::string before = nearPanel();
     const fs::path cloud = root / "XDG_DATA_HOME" / "zentrivo" / "cloud";
     fs::create_directories(cloud);
@@ -77,20 +86,6 @@ TEST_F(LoginE2eTest, ARecordInTheCloudFolderReplacesTheNearPanelTwoSecondsLater)
     EXPECT_EQ(before.find("org.example.Synced"), std::string::npos);
     const Completed last = run({ZENTRIVO_E2E_CTL, "defaults", "read", "lastCloudSync"});
     EXPECT_EQ(last.output, "2001-01-01T00:03:20Z\n");
-}
-
-TEST_F(LoginE2eTest, LaunchOnLoginWritesAndRemovesTheAutostartEntry) {
-    // Read at the start, then followed while running.
-    write("launchOnLogin", "-bool", "true");
-    start();
-    const std::string entry = contents(autostartEntry());
-    EXPECT_NE(entry.find("Exec=\"" + fs::canonical(ZENTRIVO_E2E_ZENTRIVO).string() + "\""),
-              std::string::npos)
-        << entry;
-    write("launchOnLogin", "-bool", "false");
-    EXPECT_TRUE(poll([&] { return !fs::exists(autostartEntry()); }));
-    write("launchOnLogin", "-bool", "true");
-    EXPECT_TRUE(poll([&] { return fs::exists(autostartEntry()); }));
 }
 
 } // namespace

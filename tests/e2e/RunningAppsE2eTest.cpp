@@ -47,8 +47,7 @@ TEST_F(RunningAppsE2eTest, AppSlotsRaiseHideAndRestoreRunningAppsOnceAWindowMana
         if (entry.rfind("XDG_DATA_DIRS=", 0) == 0)
             entry = "XDG_DATA_DIRS=/usr/local/share:/usr/share";
     ChildProcess wm({"openbox"}, wmEnv, root / "openbox.log");
-    EXPECT_TRUE(waitUntil(
-        [&] { return zentrivo->log().find("window manager found") != std::string::npos; }, 20s));
+    EXPECT_TRUE(says(*zentrivo, "window manager found"));
     ChildProcess betaProcess(
         {ZENTRIVO_E2E_TEST_WINDOW, (root / "runs").string(), "main", "BetaWin"}, env,
         root / "beta.log");

@@ -63,11 +63,7 @@ TEST_F(ShellE2eTest, ShowAndCloseByCommandOrUrlRunTheSlotOnlyWhenAskedAndPanelCh
 
     // A panel changed while running takes effect at once.
     write("mainReticleSpec", "-string", panel(0, {slot("r", "app-new")}));
-    ASSERT_TRUE(waitUntil(
-        [&] {
-            return zentrivo->log().find("settings changed: mainReticleSpec") != std::string::npos;
-        },
-        20s));
+    ASSERT_TRUE(says(*zentrivo, "settings changed: mainReticleSpec"));
     // With an appear distance the reticle waits for the cursor to travel it.
     ASSERT_EQ(xdotool("mousemove 640 400").status, 0);
     ASSERT_EQ(run({ctl, "show", "--appear-dist", "60"}).status, 0);

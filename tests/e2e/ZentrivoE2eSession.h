@@ -164,6 +164,12 @@ protected:
         return done();
     }
 
+    /// Whether `program`'s log shows `text` within `timeout`.
+    bool says(const ChildProcess& program, const std::string& text,
+              std::chrono::milliseconds timeout = 20s) {
+        return waitUntil([&] { return program.log().find(text) != std::string::npos; }, timeout);
+    }
+
     /// After a gesture: `app` (none: no app) is the latest of the apps that ran, in order.
     void expectRan(const char* app) {
         ran += app ? app + std::string("\n") : "";
@@ -191,10 +197,7 @@ protected:
     void start() {
         zentrivo = std::make_unique<ChildProcess>(Commands{ZENTRIVO_E2E_ZENTRIVO}, env,
                                                   root / "zentrivo.log");
-        const auto ready = [&] {
-            return zentrivo->log().find("Zentrivo ready") != std::string::npos;
-        };
-        ASSERT_TRUE(waitUntil(ready, 30s));
+        ASSERT_TRUE(says(*zentrivo, "Zentrivo ready", 30s));
     }
 
     bool visible(const std::string& name = reticle) {

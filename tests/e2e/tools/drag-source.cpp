@@ -15,16 +15,10 @@
 namespace {
 
 const char* name(Qt::DropAction action) {
-    switch (action) {
-    case Qt::CopyAction:
-        return "copy";
-    case Qt::MoveAction:
-        return "move";
-    case Qt::LinkAction:
-        return "link";
-    default:
-        return "none";
-    }
+    return action == Qt::CopyAction   ? "copy"
+           : action == Qt::MoveAction ? "move"
+           : action == Qt::LinkAction ? "link"
+                                      : "none";
 }
 
 class DragSource final : public QWidget {
@@ -43,15 +37,12 @@ protected:
         auto* data = new QMimeData;
         data->setUrls(urls);
         drag->setMimeData(data);
-        QObject::connect(drag, &QDrag::actionChanged, [](Qt::DropAction action) {
-            std::printf("answer: %s\n", name(action));
-            std::fflush(stdout);
-        });
+        QObject::connect(drag, &QDrag::actionChanged,
+                         [](Qt::DropAction action) { std::printf("answer: %s\n", name(action)); });
         const Qt::DropAction done =
             drag->exec(Qt::CopyAction | Qt::MoveAction | Qt::LinkAction, Qt::CopyAction);
         // It stays until ended: the target fetches the dragged data from it after the drop.
         std::printf("drop: %s\n", name(done));
-        std::fflush(stdout);
     }
 
 private:
@@ -63,6 +54,7 @@ private:
 } // namespace
 
 int main(int argc, char** argv) {
+    std::setvbuf(stdout, nullptr, _IOLBF, 0); // each line read by the test as it comes
     QApplication app(argc, argv);
     QList<QUrl> urls;
     for (int i = 1; i < argc; ++i)
