@@ -141,42 +141,39 @@ TEST_F(ZentrivoctlTest, ReadDeleteAndPanelsFollowTheDatabaseAndMissingKeysExitOn
 // show and close become the command URLs the running program reads; a command line that is
 // not understood sends nothing, and a missing program is exit status 1 with a clear line.
 TEST_F(ZentrivoctlTest, ShowAndCloseSendTheirUrlOrSayWhyNot) {
-    using Outcome = RunningZentrivo::Outcome;
-    const auto usage = [](std::string problem) {
-        return "2||zentrivoctl: " + problem + "; see zentrivoctl --help\n|";
-    };
-    // The command line, "status|out|err|what was sent", and the running program's answer.
-    const std::tuple<std::vector<std::string>, std::string, Outcome> rows[] = {
-        {{"show"}, "0|||url zentrivo://show", Outcome::done},
-        {{"show", "--appear-dist", "40"}, "0|||url zentrivo://show?appearDist=40", Outcome::done},
-        {{"show", "--appear-dist=2.5"}, "0|||url zentrivo://show?appearDist=2.5", Outcome::done},
-        {{"close"}, "0|||url zentrivo://close", Outcome::done},
-        {{"close", "--no-execute"}, "0|||url zentrivo://close?executing=false", Outcome::done},
-        {{"show"},
-         "1||zentrivoctl: Zentrivo is not running\n|url zentrivo://show",
-         Outcome::notRunning},
+    using enum RunningZentrivo::Outcome;
+    // The command line, the running program's answer and "status|out|err|what was sent".
+    const std::tuple<std::vector<std::string>, RunningZentrivo::Outcome, std::string> rows[] = {
+        {{"show"}, done, "0|||url zentrivo://show"},
+        {{"show", "--appear-dist", "40"}, done, "0|||url zentrivo://show?appearDist=40"},
+        {{"show", "--appear-dist=2.5"}, done, "0|||url zentrivo://show?appearDist=2.5"},
+        {{"close"}, done, "0|||url zentrivo://close"},
+        {{"close", "--no-execute"}, done, "0|||url zentrivo://close?executing=false"},
+        {{"show"}, notRunning, "1||zentrivoctl: Zentrivo is not running\n|url zentrivo://show"},
         {{"close"},
-         "1||zentrivoctl: Zentrivo did not take the request: refused\n|url zentrivo://close",
-         Outcome::failed},
-        {{"show", "--appear-dist", " 40"},
-         usage("show: ' 40' is not a distance in pixels, such as 40"),
-         Outcome::done},
-        {{"show", "--appear-dist"},
-         usage("show: missing distance after --appear-dist"),
-         Outcome::done},
-        {{"show", "40"}, usage("show: unknown argument '40' (use --appear-dist N)"), Outcome::done},
-        {{"show", "--appear-dist", "4", "5"}, usage("unexpected argument '5'"), Outcome::done},
-        {{"close", "--no-execute", "x"}, usage("unexpected argument 'x'"), Outcome::done},
-        {{"close", "--dry"},
-         usage("close: unknown argument '--dry' (use --no-execute)"),
-         Outcome::done},
+         failed,
+         "1||zentrivoctl: Zentrivo did not take the request: refused\n|url zentrivo://close"},
     };
-    for (const auto& [args, expected, answer] : rows) {
+    for (const auto& [args, answer, expected] : rows) {
         SCOPED_TRACE(testing::PrintToString(args));
         running.answer = answer;
         running.sent.clear();
         EXPECT_EQ(run(args) + "|" + running.sent, expected);
     }
+    // Usage errors send nothing.
+    running.sent.clear();
+    const std::pair<std::vector<std::string>, std::string> usage[] = {
+        {{"show", "--appear-dist", " 40"}, "show: ' 40' is not a distance in pixels, such as 40"},
+        {{"show", "--appear-dist"}, "show: missing distance after --appear-dist"},
+        {{"show", "40"}, "show: unknown argument '40' (use --appear-dist N)"},
+        {{"show", "--appear-dist", "4", "5"}, "unexpected argument '5'"},
+        {{"close", "--no-execute", "x"}, "unexpected argument 'x'"},
+        {{"close", "--dry"}, "close: unknown argument '--dry' (use --no-execute)"},
+    };
+    for (const auto& [args, problem] : usage)
+        EXPECT_EQ(run(args), "2||zentrivoctl: " + problem + "; see zentrivoctl --help\n")
+            << testing::PrintToString(args);
+    EXPECT_EQ(running.sent, "");
     EXPECT_EQ(db.reads + db.writes, 0);
     // Without a way to reach a running program, show cannot succeed.
     std::ostringstream out, err;

@@ -12,12 +12,12 @@ namespace {
 using test::FakeDefaultsDatabase;
 using I = std::int64_t;
 
-/// A setting as "key Kind value", in the words of the settings table; the kind zentrivoctl
+/// A setting as a line "key Kind value", in the words of the settings table; the kind zentrivoctl
 /// expects for the key must be the kind the setting stores.
 template <class S> std::string show(const S& s) {
     const auto line = [&](std::string_view kind, std::string_view type, const std::string& value) {
         EXPECT_EQ(settingKind(s.key()), kind) << s.key();
-        return s.key() + " " + std::string(type) + " " + value;
+        return s.key() + " " + std::string(type) + " " + value + "\n";
     };
     if constexpr (std::is_same_v<S, StringDefault> || std::is_same_v<S, JSONDefault<ReticleSpec>>)
         return line("string", std::is_same_v<S, StringDefault> ? "String" : "JSON",
@@ -44,38 +44,31 @@ TEST(SettingKeys, EveryKeyHasItsNameKindAndFallback) {
     FakeDefaultsDatabase db;
     Defaults d(db);
     WakeDefaults w(db);
-    EXPECT_EQ(show(d.mainReticleSpec), "mainReticleSpec JSON -");
-    EXPECT_EQ(show(d.farReticleSpec), "farReticleSpec JSON -");
-    EXPECT_EQ(show(d.safeAreaSize), "safeAreaSize Int 25");
-    EXPECT_EQ(show(d.reticleDisplayMinDist), "reticleDisplayMinDist Float 0");
-    EXPECT_EQ(show(d.firstRingDist), "firstRingDist Float 200");
-    EXPECT_EQ(show(d.outerSafeArea), "outerSafeArea Float 1001");
-    EXPECT_EQ(show(d.hoverMillis), "hoverMillis Int 0");
-    EXPECT_EQ(show(d.reticleFlags), "reticleFlags Int 0");
-    EXPECT_EQ(show(d.reticleMouseButton), "reticleMouseButton Int 0");
-    EXPECT_EQ(show(d.restToOneTouches), "restToOneTouches Int 0");
-    EXPECT_EQ(show(d.arrowKeysDisplays), "arrowKeysDisplays OptionalBool 0");
-    EXPECT_EQ(show(d.vimKeyShortcuts), "vimKeyShortcuts OptionalBool 0");
-    EXPECT_EQ(show(d.background), "background OptionalBool 0");
-    EXPECT_EQ(show(d.reticleFade), "reticleFade OptionalBool 0");
-    EXPECT_EQ(show(d.hapticFeedback), "hapticFeedback OptionalBool 0");
-    EXPECT_EQ(show(d.relaunchActive), "relaunchActive OptionalBool 0");
-    EXPECT_EQ(show(d.hideFrontmost), "hideFrontmost OptionalBool 0");
-    EXPECT_EQ(show(d.lastFrontAppCanBeZentrivo), "lastFrontAppCanBeZentrivo OptionalBool 0");
-    EXPECT_EQ(show(d.dropInReticleReplaces), "dropInReticleReplaces OptionalBool 0");
-    EXPECT_EQ(show(d.showTags), "showTags OptionalBool 0");
-    EXPECT_EQ(show(d.folderLabel), "folderLabel FolderLabel 2");
-    EXPECT_EQ(show(d.hideMenuBarIcon), "hideMenuBarIcon Bool false");
-    EXPECT_EQ(show(d.launchOnLogin), "launchOnLogin Bool false");
-    EXPECT_EQ(show(d.relaunchOpensMenu), "relaunchOpensMenu Bool false");
-    EXPECT_EQ(show(d.lastVersion), "lastVersion String -");
-    EXPECT_EQ(show(w.autoRestartOnWake), "autoRestartOnWake OptionalBool 0");
-    EXPECT_EQ(show(w.restartOnWakeDelay), "restartOnWakeDelay Float 1");
-    EXPECT_EQ(show(d.bookmarkLoadAttempts), "bookmarkLoadAttempts Int 3");
-    EXPECT_EQ(show(d.bookmarkRetryDelay), "bookmarkRetryDelay Int 5");
-    EXPECT_EQ(show(d.iCloudSync), "iCloudSync OptionalBool 0");
-    EXPECT_EQ(show(d.lastCloudSync), "lastCloudSync Date -");
-    EXPECT_EQ(show(d.cloudFolder), "cloudFolder String -");
+    const std::string shown =
+        show(d.mainReticleSpec) + show(d.farReticleSpec) + show(d.safeAreaSize) +
+        show(d.reticleDisplayMinDist) + show(d.firstRingDist) + show(d.outerSafeArea) +
+        show(d.hoverMillis) + show(d.reticleFlags) + show(d.reticleMouseButton) +
+        show(d.restToOneTouches) + show(d.arrowKeysDisplays) + show(d.vimKeyShortcuts) +
+        show(d.background) + show(d.reticleFade) + show(d.hapticFeedback) + show(d.relaunchActive) +
+        show(d.hideFrontmost) + show(d.lastFrontAppCanBeZentrivo) + show(d.dropInReticleReplaces) +
+        show(d.showTags) + show(d.folderLabel) + show(d.hideMenuBarIcon) + show(d.launchOnLogin) +
+        show(d.relaunchOpensMenu) + show(d.lastVersion) + show(w.autoRestartOnWake) +
+        show(w.restartOnWakeDelay) + show(d.bookmarkLoadAttempts) + show(d.bookmarkRetryDelay) +
+        show(d.iCloudSync) + show(d.lastCloudSync) + show(d.cloudFolder);
+    EXPECT_EQ(shown,
+              "mainReticleSpec JSON -\nfarReticleSpec JSON -\nsafeAreaSize Int 25\n"
+              "reticleDisplayMinDist Float 0\nfirstRingDist Float 200\nouterSafeArea Float 1001\n"
+              "hoverMillis Int 0\nreticleFlags Int 0\nreticleMouseButton Int 0\n"
+              "restToOneTouches Int 0\narrowKeysDisplays OptionalBool 0\n"
+              "vimKeyShortcuts OptionalBool 0\nbackground OptionalBool 0\n"
+              "reticleFade OptionalBool 0\nhapticFeedback OptionalBool 0\n"
+              "relaunchActive OptionalBool 0\nhideFrontmost OptionalBool 0\n"
+              "lastFrontAppCanBeZentrivo OptionalBool 0\ndropInReticleReplaces OptionalBool 0\n"
+              "showTags OptionalBool 0\nfolderLabel FolderLabel 2\nhideMenuBarIcon Bool false\n"
+              "launchOnLogin Bool false\nrelaunchOpensMenu Bool false\nlastVersion String -\n"
+              "autoRestartOnWake OptionalBool 0\nrestartOnWakeDelay Float 1\n"
+              "bookmarkLoadAttempts Int 3\nbookmarkRetryDelay Int 5\niCloudSync OptionalBool 0\n"
+              "lastCloudSync Date -\ncloudFolder String -\n");
 }
 
 TEST(StoredValues, ReadAsTheirNumberOrElseAsUnset) {
@@ -157,10 +150,14 @@ TEST(SettingsTraffic, WritingTheValueAlreadyHeldTouchesNoDatabase) {
     db.failWrites = false;
     changeAll();
     EXPECT_EQ(db.writes, 8 + 8 * 3 + 8) << "the same values, now taken at the first try";
-    const decltype(db.values) expected = {{"b", true},   {"i", I{7}},
-                                          {"f", 2.5f},   {"s", std::string("13")},
-                                          {"d", evening}, {"o", I{1}},
-                                          {"j", std::string(R"({"id":1})")}, {"c", other}};
+    const decltype(db.values) expected = {{"b", true},
+                                          {"i", I{7}},
+                                          {"f", 2.5f},
+                                          {"s", std::string("13")},
+                                          {"d", evening},
+                                          {"o", I{1}},
+                                          {"j", std::string(R"({"id":1})")},
+                                          {"c", other}};
     EXPECT_EQ(db.values, expected);
     changeAll();
     EXPECT_EQ(db.writes, 8 + 8 * 3 + 8) << "once stored, the same values are skipped again";
