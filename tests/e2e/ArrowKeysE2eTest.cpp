@@ -46,8 +46,8 @@ TEST_F(ArrowKeysE2eTest,
     EXPECT_EQ(zentrivo->stop(SIGTERM, 20s), 0);
     const std::string stored = run({ZENTRIVO_E2E_CTL, "defaults", "read"}).output;
     for (const std::string& line :
-         {"lastVersion = " + std::to_string(ZENTRIVO_BUILD_NUMBER),
-          std::string("reticleDisplayMinDist = 5"), std::string("reticleFlags = 1572864")})
+         Commands{"lastVersion = " + std::to_string(ZENTRIVO_BUILD_NUMBER),
+                  "reticleDisplayMinDist = 5", "reticleFlags = 1572864"})
         EXPECT_NE(stored.find(line + "\n"), std::string::npos) << line << " in\n" << stored;
 }
 

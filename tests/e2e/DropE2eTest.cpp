@@ -76,10 +76,9 @@ TEST_F(DropE2eTest, AnEntryDroppedOnAnEmptyRingSlotTakesItAndFilesMoveIntoAFolde
     const auto [left, top, width, height] =
         geometry("search --sync --onlyvisible --name '^Item Already Exists$'");
     ASSERT_GT(height, 0) << "no prompt";
-    ASSERT_EQ(xdotool("mousemove " + std::to_string(left + 50) + " " +
-                      std::to_string(top + height - 25) + " click 1")
-                  .status,
-              0);
+    const std::string keepBoth =
+        std::to_string(left + 50) + " " + std::to_string(top + height - 25);
+    ASSERT_EQ(xdotool("mousemove " + keepBoth + " click 1").status, 0);
     ASSERT_TRUE(waitUntil([&] { return fs::exists(inbox / "a copy.txt"); }, 20s));
     EXPECT_EQ(contents(inbox / "a.txt") + "|" + contents(inbox / "a copy.txt") + "|" +
                   contents(inbox / "b.txt"),

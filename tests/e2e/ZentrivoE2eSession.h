@@ -215,8 +215,7 @@ protected:
                     &g[2], &g[3]);
         return g;
     }
-    /// Holds Super+Alt at 640,400, moves by `move` once the reticle shows and lets go unless
-    /// `hold`.
+    /// Holds Super+Alt at 640,400, moves by `move` once the reticle shows, lets go unless `hold`.
     void gesture(const std::string& move, bool hold = false) {
         ASSERT_EQ(xdotool("mousemove 640 400 keydown Super_L Alt_L search --sync --onlyvisible" +
                           reticle + " mousemove_relative --sync -- " + move)

@@ -18,23 +18,12 @@ while [ $# -gt 0 ]; do
     *) break ;;
     esac
 done
-if [ $# -eq 0 ]; then
-    echo "usage: run-under-xvfb.sh [--no-display] [--screen WxHxD] COMMAND [ARG...]" >&2
-    exit 125
-fi
+[ $# -gt 0 ] || { echo "usage: $0 [--no-display] [--screen WxHxD] COMMAND [ARG...]" >&2; exit 125; }
 
-session_dir=$(mktemp -d "${TMPDIR:-/tmp}/zentrivo-session.XXXXXX") || exit 125
-chmod 700 "$session_dir"
+session_dir=$(mktemp -d "${TMPDIR:-/tmp}/zentrivo-session.XXXXXX") || exit 125 # mode 0700
 xvfb_pid=""
 
-cleanup() {
-    if [ -n "$xvfb_pid" ]; then
-        kill "$xvfb_pid" 2>/dev/null
-        wait "$xvfb_pid" 2>/dev/null
-    fi
-    rm -rf "$session_dir"
-}
-trap cleanup EXIT
+trap '[ -n "$xvfb_pid" ] && kill "$xvfb_pid" && wait "$xvfb_pid"; rm -rf "$session_dir"' EXIT
 trap 'exit 130' INT TERM
 
 if [ "$want_display" = 1 ]; then

@@ -1,11 +1,8 @@
 /*
- * test-window: a small X application for the end-to-end tests.
- *
- *   test-window RUNS_FILE INSTANCE CLASS
- *
- * Appends "CLASS\n" to RUNS_FILE when it starts (so a test can count its processes), then maps one
- * normal top-level window with that WM_CLASS, WM_NAME CLASS, _NET_WM_PID and WM_CLIENT_MACHINE,
- * and serves it until the X server goes away or a signal ends it.
+ * test-window RUNS_FILE INSTANCE CLASS, a small X application for the end-to-end tests: appends
+ * "CLASS\n" to RUNS_FILE when it starts (so a test can count its processes), then maps one normal
+ * top-level window with that WM_CLASS, WM_NAME CLASS, _NET_WM_PID and WM_CLIENT_MACHINE, and
+ * serves it until the X server goes away or a signal ends it.
  */
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
