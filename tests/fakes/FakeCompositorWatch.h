@@ -4,7 +4,8 @@
 
 namespace zentrivo::test {
 
-/// A compositing manager the test starts and stops.
+/// A compositing manager the test starts (`set(true)`) and stops, telling the handler as the
+/// desktop would.
 class FakeCompositorWatch final : public CompositorWatch {
 public:
     bool isCompositing() const override { return compositing; }
@@ -12,7 +13,6 @@ public:
         changeHandler = std::move(handler);
     }
 
-    /// Starts (true) or stops (false) the compositor and tells the handler, as the desktop would.
     void set(bool now) {
         compositing = now;
         if (changeHandler)

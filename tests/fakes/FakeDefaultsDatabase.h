@@ -3,6 +3,7 @@
 #include "app/settings/DefaultsDatabase.h"
 
 #include <map>
+#include <ranges>
 
 namespace zentrivo::test {
 
@@ -12,30 +13,18 @@ class FakeDefaultsDatabase final : public DefaultsDatabase {
 public:
     std::optional<PropertyValue> value(std::string_view key) const override {
         ++reads;
-        const auto it = values.find(std::string(key));
-        if (it == values.end())
-            return std::nullopt;
-        return it->second;
+        const auto it = values.find(key);
+        return it == values.end() ? std::nullopt : std::optional(it->second);
     }
     bool setValue(std::string_view key, const PropertyValue& value) override {
-        ++writes;
-        if (failWrites)
-            return false;
-        values[std::string(key)] = value;
-        return true;
+        return write([&] { values[std::string(key)] = value; });
     }
     bool removeValue(std::string_view key) override {
-        ++writes;
-        if (failWrites)
-            return false;
-        values.erase(std::string(key));
-        return true;
+        return write([&] { values.erase(std::string(key)); });
     }
     std::vector<std::string> keys() const override {
-        std::vector<std::string> result;
-        for (const auto& [k, v] : values)
-            result.push_back(k);
-        return result;
+        const auto names = std::views::keys(values);
+        return {names.begin(), names.end()};
     }
 
     /// Direct access for arranging and checking stored values without counting.
@@ -44,6 +33,14 @@ public:
     int writes = 0;
     /// Every write and removal is refused and changes nothing, as a full disk would.
     bool failWrites = false;
+
+private:
+    bool write(const auto& change) {
+        ++writes;
+        if (!failWrites)
+            change();
+        return !failWrites;
+    }
 };
 
 } // namespace zentrivo::test

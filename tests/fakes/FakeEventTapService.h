@@ -19,14 +19,10 @@ struct FakeEventTap final : EventTap {
     ~FakeEventTap() override { std::erase(live, this); }
     void addToRunLoop(RunLoop& runLoop) override {
         loop = &runLoop;
-        if (sourceFd >= 0)
+        if (sourceFd >= 0) // its failure is the system disabling the tap
             source = runLoop.addSource(
                 sourceFd, [] {},
-                [this] {
-                    callback(TapNotice::disabledBySystem, nullptr);
-                    if (sourceFailed)
-                        sourceFailed();
-                });
+                [this] { callback(TapNotice::disabledBySystem, nullptr), sourceFailed(); });
     }
     void removeFromRunLoop(RunLoop& runLoop) override {
         if (sourceFd >= 0)
@@ -45,8 +41,7 @@ struct FakeEventTap final : EventTap {
     const EventMask mask;
     EventTapService::Callback callback;
     RunLoop* loop = nullptr;
-    /// A descriptor the tap serves (-1: none); its failure is the system disabling the tap.
-    int sourceFd = -1;
+    int sourceFd = -1;                  // a descriptor the tap serves (-1: none)
     std::function<void()> sourceFailed; // on the loop's thread, after the notice
     RunLoop::SourceId source = 0;
 };

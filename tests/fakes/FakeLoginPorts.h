@@ -66,14 +66,10 @@ struct LoginPortsRig : DistributedNotifications,
     }
     bool start(const std::filesystem::path& program,
                const std::vector<std::string>& arguments) override {
-        starts.push_back({program, arguments});
-        startTimes.push_back(now());
+        starts.push_back({program, arguments}), startTimes.push_back(now());
         return !startFails;
     }
-    void exitProcess(int status) override {
-        exits.push_back(status);
-        exitTimes.push_back(now());
-    }
+    void exitProcess(int status) override { exits.push_back(status), exitTimes.push_back(now()); }
     bool isMainAppEnabled() const override { return mainEnabled; }
     std::optional<std::string> registerMainApp() override { return change("register", true); }
     std::optional<std::string> unregisterMainApp() override { return change("unregister", false); }

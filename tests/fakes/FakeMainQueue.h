@@ -3,12 +3,7 @@
 #include "app/core/MainQueue.h"
 
 #include <algorithm>
-#include <chrono>
-#include <cstdint>
-#include <functional>
-#include <memory>
-#include <tuple>
-#include <vector>
+#include <map>
 
 namespace zentrivo::test {
 
@@ -17,55 +12,39 @@ namespace zentrivo::test {
 /// in time order (ties in the order they were posted).
 class FakeMainQueue final : public MainQueue {
 public:
-    void post(std::function<void()> task) override {
-        entries.push_back({clock, nextSequence++, nullptr, std::move(task)});
-    }
+    void post(std::function<void()> task) override { postAfter({}, std::move(task)); }
     std::shared_ptr<WorkItem> postAfter(std::chrono::milliseconds delay,
                                         std::function<void()> task) override {
         auto item = std::make_shared<WorkItem>();
-        entries.push_back({clock + delay, nextSequence++, item, std::move(task)});
+        entries.emplace(std::pair(clock + delay, nextSequence++), std::pair(item, std::move(task)));
         return item;
     }
     MonoTime now() const override { return clock; }
 
-    /// Runs every task due at the current time, including ones those tasks post for now.
     void runUntilIdle() { advance({}); }
-    /// Moves the clock forward by `delta`, running due tasks at their own times.
     void advance(std::chrono::nanoseconds delta) {
         const MonoTime target = clock + delta;
-        while (runOneDueBy(target)) {
+        while (!entries.empty() && entries.begin()->first.first <= target) {
+            clock = std::max(clock, entries.begin()->first.first);
+            const auto [item, task] = std::move(entries.begin()->second);
+            entries.erase(entries.begin()); // the task may post more
+            if (!item->isCancelled())
+                task();
         }
         clock = target;
     }
     /// Tasks not yet run and not cancelled.
     std::size_t pendingCount() const {
-        return std::ranges::count_if(entries, [](const Entry& e) { return !cancelled(e); });
+        return std::ranges::count_if(entries,
+                                     [](auto& e) { return !e.second.first->isCancelled(); });
     }
 
 private:
-    struct Entry {
-        MonoTime due;
-        std::uint64_t sequence;
-        std::shared_ptr<WorkItem> item;
-        std::function<void()> task;
-    };
-    static bool cancelled(const Entry& e) { return e.item && e.item->isCancelled(); }
-    bool runOneDueBy(MonoTime limit) {
-        const auto best = std::ranges::min_element(
-            entries, {}, [](const Entry& e) { return std::tuple(e.due, e.sequence); });
-        if (best == entries.end() || best->due > limit)
-            return false;
-        Entry entry = std::move(*best);
-        entries.erase(best);
-        clock = std::max(clock, entry.due);
-        if (!cancelled(entry))
-            entry.task();
-        return true;
-    }
-
     MonoTime clock{0};
     std::uint64_t nextSequence = 0;
-    std::vector<Entry> entries;
+    std::map<std::pair<MonoTime, std::uint64_t>,
+             std::pair<std::shared_ptr<WorkItem>, std::function<void()>>>
+        entries; // by due time, then posting order
 };
 
 } // namespace zentrivo::test

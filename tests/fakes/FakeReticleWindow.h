@@ -3,6 +3,7 @@
 #include "app/reticle/ReticleWindow.h"
 
 #include <functional>
+#include <utility>
 
 namespace zentrivo::test {
 
@@ -10,16 +11,10 @@ namespace zentrivo::test {
 /// fades out and reports nothing, as when it is shown again before the fade has ended.
 class FakeReticleWindow final : public ReticleWindow {
 public:
-    void showWindow() override {
-        ++showCount;
-        visible = true;
-    }
+    void showWindow() override { ++showCount, visible = true; }
     void close() override {
         ++closeCount;
-        if (!visible)
-            return;
-        visible = false;
-        if (!fades && closeCompletion)
+        if (std::exchange(visible, false) && !fades && closeCompletion)
             closeCompletion();
     }
     void setCloseCompletion(std::function<void()> completion) override {

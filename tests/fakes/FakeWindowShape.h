@@ -12,14 +12,10 @@ class FakeWindowShape final : public WindowShape {
 public:
     void setShape(std::uint64_t window, const std::vector<ShapeRect>& drawn,
                   const std::vector<ShapeRect>& input) override {
-        lastWindow = window;
-        shape = std::pair{drawn, input};
-        ++requests;
+        lastWindow = window, shape = std::pair{drawn, input}, ++requests;
     }
     void clearShape(std::uint64_t window) override {
-        lastWindow = window;
-        shape.reset();
-        ++requests;
+        lastWindow = window, shape.reset(), ++requests;
     }
 
     std::uint64_t lastWindow = 0;

@@ -36,10 +36,9 @@ public:
     }
     bool openURLs(const std::vector<std::string>& urls,
                   const std::string& applicationPath) override {
-        std::string request = "urls " + applicationPath;
+        requests.push_back("urls " + applicationPath);
         for (const auto& url : urls)
-            request += " " + url;
-        requests.push_back(request);
+            requests.back() += " " + url;
         return true;
     }
     std::optional<InstalledApp> applicationAt(const std::string& path) const override {
@@ -62,15 +61,11 @@ public:
     }
     /// Finishes the oldest unfinished `openApplication` request with `error`.
     void completeOpen(std::optional<std::string> error) {
-        if (opens.empty())
-            return;
         auto completion = std::move(opens.front());
         opens.erase(opens.begin());
-        if (completion)
-            completion(std::move(error));
+        completion(std::move(error));
     }
 
-    // Arranged by the test.
     std::optional<RunningApp> frontmost;
     std::vector<RunningApp> running;
     /// Installed applications: bundle identifier to bundle path.
@@ -78,23 +73,18 @@ public:
     /// Display names of installed applications; the identifier stands in for a missing one.
     std::map<std::string, std::string, std::less<>> names;
 
-    // Recorded.
-    std::vector<std::string> requests;
-    std::vector<OpenCompletion> opens; // unfinished, oldest first
+    std::vector<std::string> requests; // recorded
 
 private:
+    std::vector<OpenCompletion> opens; // unfinished, oldest first
     std::map<Token, std::function<void(const RunningApp&)>> observers;
     Token nextToken = 1;
 };
 
-/// A regular application with all its descriptive fields.
+/// A regular application with every descriptive field set.
 inline RunningApp regularApp(std::int64_t handle, const std::string& bundleId,
                              const std::string& name) {
-    RunningApp app;
-    app.handle = handle, app.bundleIdentifier = bundleId, app.localizedName = name;
-    app.bundlePath = "/usr/share/applications/" + bundleId + ".desktop";
-    app.activationPolicy = ActivationPolicy::regular;
-    return app;
+    return {handle, bundleId, "/usr/share/applications/" + bundleId + ".desktop", name};
 }
 
 } // namespace zentrivo::test
