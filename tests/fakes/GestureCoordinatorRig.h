@@ -7,8 +7,7 @@
 #include "app/input/RunLoopThread.h"
 #include "tests/fakes/FakeCursorLocation.h"
 #include "tests/fakes/FakeDefaultsDatabase.h"
-#include "tests/fakes/FakeEventMonitorService.h"
-#include "tests/fakes/FakeEventTapService.h"
+#include "tests/fakes/FakeEventServices.h"
 #include "tests/fakes/FakeMainQueue.h"
 #include "tests/fakes/RecordingLog.h"
 

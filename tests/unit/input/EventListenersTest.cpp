@@ -3,8 +3,7 @@
 #include "app/input/GlobalEventMonitor.h"
 #include "app/input/LocalEventMonitor.h"
 #include "app/input/RunLoopThread.h"
-#include "tests/fakes/FakeEventMonitorService.h"
-#include "tests/fakes/FakeEventTapService.h"
+#include "tests/fakes/FakeEventServices.h"
 #include "tests/fakes/FakeMainQueue.h"
 
 #include <atomic>
