@@ -60,8 +60,6 @@ TEST_F(RestToOne, FingerCountsDistancesAndTimings) {
          begins},
         {"all lifted at once, then one finger",
          [&] { feed(0, "sss"), feed(0.1, "eee"), feed(0.2, "...m"); }, none},
-        {"the last finger's lift ends it", [&] { gesture(0, 0.25, 0.3), feed(0.5, "..e"); },
-         beginsAndEnds},
         {"lift window", [&] { gesture(0, 0.5, 0.9); }, begins},
         {"settling", [&] { gesture(0.25, 0.5, 0.5, 4), gesture(0.875, 1, 1.1); }, none},
         {"settled", [&] { gesture(0.25, 0.5, 0.5, 4), gesture(0.9, 1, 1.1); }, begins},
