@@ -4,8 +4,7 @@
 
 namespace zentrivo::test {
 
-/// Keeps the registered key-down callback (empty when none is registered); `press` plays a
-/// key-down to it.
+/// Keeps the registered key-down callback (empty when none); `press` plays a key-down to it.
 class FakeArrowKeys final : public ArrowKeys {
 public:
     void registerKeys(Callback onKeyDown, Callback) override { keyDown = std::move(onKeyDown); }

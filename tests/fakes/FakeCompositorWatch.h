@@ -4,8 +4,7 @@
 
 namespace zentrivo::test {
 
-/// A compositing manager the test starts (`set(true)`) and stops, telling the handler as the
-/// desktop would.
+/// A compositor the test starts and stops with `set`, telling the handler as the desktop would.
 class FakeCompositorWatch final : public CompositorWatch {
 public:
     bool isCompositing() const override { return compositing; }

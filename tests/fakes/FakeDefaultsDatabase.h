@@ -7,8 +7,7 @@
 
 namespace zentrivo::test {
 
-/// An in-memory defaults database that counts reads and writes, so tests can assert that a
-/// repeated write causes no database traffic.
+/// In memory, counting reads and writes so that tests can see a repeated write cost nothing.
 class FakeDefaultsDatabase final : public DefaultsDatabase {
 public:
     std::optional<PropertyValue> value(std::string_view key) const override {
@@ -27,8 +26,7 @@ public:
         return {names.begin(), names.end()};
     }
 
-    /// Direct access for arranging and checking stored values without counting.
-    std::map<std::string, PropertyValue, std::less<>> values;
+    std::map<std::string, PropertyValue, std::less<>> values; // arranged and checked uncounted
     mutable int reads = 0;
     int writes = 0;
     /// Every write and removal is refused and changes nothing, as a full disk would.

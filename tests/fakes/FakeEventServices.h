@@ -25,8 +25,7 @@ public:
     }
     void removeMonitor(Token token) override { monitors.erase(token); }
 
-    /// Delivers `event` to the matching global monitors; not decoded: as an event of its type
-    /// that could not be decoded (none).
+    /// To the matching global monitors; not decoded: as an undecodable event of its type (none).
     void send(const InputEvent& event, bool decoded = true) {
         for (const auto& [token, monitor] : std::map(monitors)) // handlers may add or remove some
             if (monitor.second && (monitor.first & maskOf(event.type)))
@@ -88,8 +87,7 @@ struct FakeEventTapService final : EventTapService {
         return tap;
     }
     bool permitted = true;
-    /// Given to the next tap only, with `sourceFailed`.
-    int sourceFd = -1;
+    int sourceFd = -1; // for the next tap only, with `sourceFailed`
     std::function<void()> sourceFailed;
     int createAttempts = 0;
     std::vector<FakeEventTap*> live; // oldest first

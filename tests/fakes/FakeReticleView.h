@@ -28,7 +28,6 @@ public:
 
     SlotContainers containers;
 
-    /// What is highlighted now.
     std::optional<Directional> highlighted;
     int pulseCount = 0;
     std::vector<bool> reloads;

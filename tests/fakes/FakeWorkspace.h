@@ -68,8 +68,7 @@ public:
 
     std::optional<RunningApp> frontmost;
     std::vector<RunningApp> running;
-    /// Installed applications: bundle identifier to bundle path.
-    std::map<std::string, std::string, std::less<>> installed;
+    std::map<std::string, std::string, std::less<>> installed; // bundle id to bundle path
     /// Display names of installed applications; the identifier stands in for a missing one.
     std::map<std::string, std::string, std::less<>> names;
 

@@ -6,8 +6,7 @@
 
 namespace zentrivo::test {
 
-/// The freedesktop answers of `PlatformProfile`, with a fixed file manager and an empty default
-/// panel.
+/// The freedesktop answers, with a file manager the test may change and an empty default panel.
 class FreedesktopTestProfile final : public PlatformProfile {
 public:
     ReticleSpec defaultMainSpec() const override { return ReticleSpec{}; }
