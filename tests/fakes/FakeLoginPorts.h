@@ -37,18 +37,15 @@ struct LoginPortsRig : DistributedNotifications,
     }
     DistributedNotifications::Token addObserver(std::string name, std::string object,
                                                 Handler handler) override {
-        observers[++lastToken] = [=](const std::string& n, const std::string& o) {
-            if (n == name && o == object)
-                handler();
-        };
+        observers[++lastToken] = {{std::move(name), std::move(object)}, std::move(handler)};
         return lastToken;
     }
     void removeObserver(DistributedNotifications::Token token) override { observers.erase(token); }
     /// Another program's post, to the observers still there.
     void deliver(const std::string& name, const std::string& object) {
         for (auto& [token, observer] : std::map(observers))
-            if (observers.contains(token))
-                observer(name, object);
+            if (observers.contains(token) && observer.first == std::pair(name, object))
+                observer.second();
     }
     WakeNotifier::Token addWakeObserver(Observer observer) override {
         wakeObservers[++lastToken] = std::move(observer);
@@ -93,7 +90,7 @@ struct LoginPortsRig : DistributedNotifications,
     FakeSystemInfo system;
     RecordingLog log;
     std::vector<std::string> posted; // "name object"
-    std::map<std::uint64_t, std::function<void(const std::string&, const std::string&)>> observers;
+    std::map<std::uint64_t, std::pair<std::pair<std::string, std::string>, Handler>> observers;
     std::map<std::uint64_t, Observer> wakeObservers;
     std::uint64_t lastToken = 0;
     std::set<std::string> running;
