@@ -62,16 +62,15 @@ TEST_F(Coordinator, ModifierMatchIsExactUpToCapsLock) {
 
 TEST_F(Coordinator, TriggersShowSteerAndDismissTheReticle) {
     // The first key alone is no match yet: a harmless dismiss. Clicks only steer; caps lock keeps
-    // the match and shows again. A trigger that ended unseen (a release we did not see, the
-    // gesture switched off) closes at the next movement; once closed, movements reach nothing.
-    // The button setting is one above the button's number.
+    // the match and shows again. A trigger that ended unseen (the gesture switched off) closes at
+    // the next movement; once closed, movements reach nothing. The button setting is one above
+    // the button's number.
     // clang-format off
     // Each row: what, reticleMouseButton, script, reticle calls.
     const std::tuple<const char*, std::int64_t, Script, Calls> cases[] = {
         {"modifiers", 3, {{flags, command}, {flags, cmdOpt}, {leftDown, 11},
          {flags, cmdOpt | capsLock}, {flags, cmdOpt | shift}, {move, 12}},
          {"dismiss perform", "show", "moved 11,12", "show", "dismiss perform"}},
-        {"released unseen", 3, {{flags, cmdOpt}, {move, 5}}, {"show", "dismiss perform"}},
         {"button during modifiers, junk", 3, {{flags, cmdOpt}, {button, 2}, {junk, 0}}, {"show"}},
         {"gesture, modifiers during it", 3, {{selected, 3}, {began, 0}, {move, 1}, {flags, shift},
          {ended, 1}, {began, 40}, {ended, 0}, {move, 2}},
