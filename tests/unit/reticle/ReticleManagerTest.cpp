@@ -233,14 +233,17 @@ TEST_F(ReticleManagerTest, WindowIsCentredOnWholePointsAndFollowsWhereItReallyAp
     EXPECT_EQ(state().cursorOrigin, std::nullopt);
 }
 
-TEST_F(ReticleManagerTest, HoverFiresAtTheDelayUnlessTheSlotOrTheGestureIsLeftFirst) {
+TEST_F(ReticleManagerTest, HoverFiresAtTheDelayOnAnImageUnlessTheSlotOrTheGestureIsLeftFirst) {
     showAt({500, 500});
+    moveInWindow({120, 120}); // the centre container has no image to rest on
+    EXPECT_EQ(state().inButton, std::nullopt);
     enterTop();
     queue.advance(milliseconds(500));
     moveInWindow({200, 120}); // another slot, whose delay starts afresh
     queue.advance(milliseconds(799));
     enterTop();
-    moveInWindow({20, 20}); // out of every slot
+    moveInWindow({20, 20}); // out of every slot: sector selection again
+    EXPECT_EQ(state().directional, D::bl);
     queue.advance(hours(1));
     enterTop();
     manager().slotReplacedByDrop();
@@ -248,7 +251,9 @@ TEST_F(ReticleManagerTest, HoverFiresAtTheDelayUnlessTheSlotOrTheGestureIsLeftFi
     EXPECT_TRUE(requests().empty());
 
     enterTop();
-    queue.advance(milliseconds(799));
+    queue.advance(milliseconds(400));
+    EXPECT_TRUE(moveInWindow({85, 235})) << "resting within t: still displayed, the delay runs on";
+    queue.advance(milliseconds(399));
     EXPECT_EQ(view.pulseCount, 0);
     queue.advance(milliseconds(1));
     EXPECT_EQ(view.pulseCount, 1);
@@ -269,19 +274,6 @@ TEST_F(ReticleManagerTest, HoverFiresAtTheDelayUnlessTheSlotOrTheGestureIsLeftFi
     EXPECT_EQ(view.pulseCount, 1) << "an absurd delay is held without overflowing";
     manager().dismiss(false);
     EXPECT_EQ(queue.pendingCount(), 0u);
-}
-
-TEST_F(ReticleManagerTest, RestingInASlotHoldsTheSelectionOnlyOnVisibleImages) {
-    showAt({500, 500});
-    moveInWindow({120, 120}); // the centre container has no image
-    EXPECT_EQ(state().inButton, std::nullopt);
-    enterTop();
-    const float dist = state().dist;
-    EXPECT_TRUE(moveInWindow({85, 235})) << "still displayed while resting in a slot";
-    EXPECT_EQ(state().dist, dist);
-    moveInWindow({230, 30}); // leaves the slot: sector selection again
-    EXPECT_EQ(state().inButton, std::nullopt);
-    EXPECT_EQ(state().directional, D::br);
 }
 
 TEST_F(ReticleManagerTest, LastAppAndHoverSkipWhatWouldChangeNothingOrOpenADocument) {
