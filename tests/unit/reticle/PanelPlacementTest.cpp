@@ -24,10 +24,7 @@ TEST(PanelPlacementTest, CentredOnTheCursorAndKeptInsideTheMonitorUnderIt) {
         {"A's top edge, one over", {960, 953}, {832, 824}},
         {"A's bottom edge, just inside", {960, 128}, {832, 0}},
         {"A's bottom edge, one over", {960, 127}, {832, 0}},
-        {"B's bottom edge, just inside", {2500, 184}, {2372, 56}},
-        {"B's bottom edge, one over", {2500, 183}, {2372, 56}},
         {"in the gap below B: the nearest monitor, B", {2500, 20}, {2372, 56}},
-        {"B's top right corner", {3199, 1079}, {2944, 824}},
     };
     for (const auto& [name, cursor, origin] : rows) {
         SCOPED_TRACE(name);
