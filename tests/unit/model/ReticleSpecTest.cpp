@@ -57,8 +57,7 @@ TEST(ReticleSpecJson, DecodingFailsWholeRecordOrTreatsNullAsEmpty) {
 const std::string defaultNear = R"({"id":0,"t":{"stringValue":"org.test.Files","type":0},)"
                                 R"("r":{"stringValue":"org.test.Mail","type":0}})";
 
-/// Counts how often the model asks for the platform's default panel, which on Linux means
-/// application lookups.
+/// Counts the model's requests for the default panel, which cost application lookups.
 struct CountingProfile final : PlatformProfile {
     ReticleSpec defaultMainSpec() const override {
         ++asked;
@@ -85,7 +84,6 @@ TEST(ReticleSpecModel, LoadsWhatDecodesSavesRingChangesAndLooksUpFarThenNear) {
     EXPECT_NO_THROW(model.setMainSlot(latin1, Directional::tl));
     EXPECT_EQ(model.mainSpec().tl, latin1);
     EXPECT_EQ(db.writes, 0) << "neither a centre change nor an unsaveable panel writes";
-    EXPECT_EQ(stored("mainReticleSpec"), "{}");
 
     model.setMainSlot(std::nullopt, Directional::tl);
     model.setMainSlot(Action{"top", ActionType::app}, Directional::t);
@@ -94,7 +92,6 @@ TEST(ReticleSpecModel, LoadsWhatDecodesSavesRingChangesAndLooksUpFarThenNear) {
         R"({"id":0,"t":{"stringValue":"top","type":0},)"
         R"("r":{"stringValue":"org.test.Mail","type":0},"c":{"stringValue":"centre","type":0}})");
     model.setFarSlot(Action{"y", ActionType::app}, Directional::tl);
-    EXPECT_TRUE(model.anyFarSpecConfigured());
     EXPECT_EQ(stored("farReticleSpec"),
               R"({"id":1,"tl":{"stringValue":"y","type":0},"c":{"stringValue":"x","type":0}})");
     // Only a ring slot makes a far panel count, on loading too; a saved near panel loads as is.
@@ -109,8 +106,6 @@ TEST(ReticleSpecModel, LoadsWhatDecodesSavesRingChangesAndLooksUpFarThenNear) {
         EXPECT_EQ(loaded.anyFarSpecConfigured(), anyFar);
         EXPECT_EQ(loaded.mainSpec().toJsonString(), stored("mainReticleSpec"));
     }
-    EXPECT_EQ(stored("farReticleSpec"), R"({"id":1,"r":{"stringValue":"far.r","type":0},)"
-                                        R"("c":{"stringValue":"x","type":0}})");
     EXPECT_EQ(profile.asked, 1) << "the default near panel is asked for only when none loads";
 
     EXPECT_EQ(model.action(Directional::r, true)->stringValue, "far.r");
