@@ -9,7 +9,7 @@ namespace zentrivo {
 struct InstalledApp {
     std::string name;
     std::string bundleId;
-    std::string path;
+    std::string path = {}; // optional: an entry found by id alone has none yet
 
     bool operator==(const InstalledApp&) const = default;
 };
