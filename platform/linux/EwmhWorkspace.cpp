@@ -1,5 +1,7 @@
 #include "EwmhWorkspace.h"
 
+#include "X11ErrorTrap.h"
+
 // Qt before Xlib: Xlib's macros (None, Bool, ...) break Qt's headers.
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -11,26 +13,6 @@
 namespace zentrivo::platform {
 
 namespace {
-
-/// Other programs' windows can go at any moment; Xlib's default handler would end Zentrivo for a
-/// request about a window that has just gone. The trap must cover the round trip (or XSync) that
-/// brings the error back.
-class ErrorTrap {
-public:
-    ErrorTrap() : previous(XSetErrorHandler(record)) { failed = false; }
-    ~ErrorTrap() { XSetErrorHandler(previous); }
-    ErrorTrap(const ErrorTrap&) = delete;
-    ErrorTrap& operator=(const ErrorTrap&) = delete;
-    bool hasFailed() const { return failed; }
-
-private:
-    static int record(Display*, XErrorEvent*) {
-        failed = true;
-        return 0;
-    }
-    static inline bool failed = false;
-    XErrorHandler previous;
-};
 
 constexpr long wmStateIconic = 3; // ICCCM IconicState
 
@@ -64,12 +46,18 @@ EwmhWorkspace::EwmhWorkspace(Workspace& launcher, MainQueue& mainQueue, Log& log
         return;
     }
     root = DefaultRootWindow(display);
-    const char* names[] = {"_NET_SUPPORTING_WM_CHECK", "_NET_CLIENT_LIST",
-                           "_NET_CLIENT_LIST_STACKING", "_NET_ACTIVE_WINDOW",
-                           "_NET_WM_STATE", "_NET_WM_STATE_SKIP_TASKBAR",
-                           "_NET_WM_STATE_HIDDEN", "_NET_WM_WINDOW_TYPE",
-                           "_NET_WM_WINDOW_TYPE_NORMAL", "_NET_WM_PID",
-                           "_GTK_APPLICATION_ID", "WM_STATE",
+    const char* names[] = {"_NET_SUPPORTING_WM_CHECK",
+                           "_NET_CLIENT_LIST",
+                           "_NET_CLIENT_LIST_STACKING",
+                           "_NET_ACTIVE_WINDOW",
+                           "_NET_WM_STATE",
+                           "_NET_WM_STATE_SKIP_TASKBAR",
+                           "_NET_WM_STATE_HIDDEN",
+                           "_NET_WM_WINDOW_TYPE",
+                           "_NET_WM_WINDOW_TYPE_NORMAL",
+                           "_NET_WM_PID",
+                           "_GTK_APPLICATION_ID",
+                           "WM_STATE",
                            "_ZENTRIVO_SERVER_TIME"};
     Atom values[std::size(names)];
     XInternAtoms(display, const_cast<char**>(names), std::size(names), False, values);
@@ -109,7 +97,7 @@ Property readProperty(Display* display, Window window, Atom name) {
     int format = 0;
     unsigned long count = 0, after = 0;
     unsigned char* data = nullptr;
-    const ErrorTrap trap;
+    const X11ErrorTrap trap;
     if (XGetWindowProperty(display, window, name, 0, 1 << 16, False, AnyPropertyType, &type,
                            &format, &count, &after, &data) != Success ||
         trap.hasFailed() || !data) {
@@ -150,7 +138,7 @@ void EwmhWorkspace::checkWindowManager() const {
     wmKnown = true;
     if (now != 0) {
         // Its destruction is the end (or restart) of the window manager.
-        const ErrorTrap trap;
+        const X11ErrorTrap trap;
         XSelectInput(display, now, StructureNotifyMask);
         XSync(display, False);
         if (!first || wmCheck != 0)
@@ -344,8 +332,7 @@ EwmhWorkspace::windowsOf(const Snapshot& snapshot, const RunningApp& app) const 
 
 unsigned long EwmhWorkspace::serverTime() {
     // An empty append changes nothing but makes the server stamp a PropertyNotify with its time.
-    XChangeProperty(display, clock, atoms->clockProperty, XA_STRING, 8, PropModeAppend, nullptr,
-                    0);
+    XChangeProperty(display, clock, atoms->clockProperty, XA_STRING, 8, PropModeAppend, nullptr, 0);
     XEvent event;
     XIfEvent(
         display, &event,
@@ -358,7 +345,7 @@ unsigned long EwmhWorkspace::serverTime() {
 }
 
 void EwmhWorkspace::activateWindow(const ClientWindow& window) {
-    const ErrorTrap trap;
+    const X11ErrorTrap trap;
     if (window.minimised) // ICCCM's way back to the normal state, for managers that need it
         XMapWindow(display, window.id);
     XEvent event{};
@@ -387,7 +374,7 @@ void EwmhWorkspace::activate(const Snapshot& snapshot, const RunningApp& app) {
 
 void EwmhWorkspace::hide(const RunningApp& app) {
     const Snapshot snapshot = readSnapshot();
-    const ErrorTrap trap;
+    const X11ErrorTrap trap;
     for (const ClientWindow* window : windowsOf(snapshot, app))
         if (window->identity.normal && !window->minimised)
             XIconifyWindow(display, window->id, DefaultScreen(display));
@@ -430,8 +417,8 @@ std::optional<InstalledApp> EwmhWorkspace::applicationAt(const std::string& path
 
 // MARK: Activation
 
-Workspace::Token EwmhWorkspace::addActivationObserver(
-    std::function<void(const RunningApp&)> observer) {
+Workspace::Token
+EwmhWorkspace::addActivationObserver(std::function<void(const RunningApp&)> observer) {
     const Token token = nextToken++;
     if (!observer)
         return token;
@@ -439,9 +426,8 @@ Workspace::Token EwmhWorkspace::addActivationObserver(
         const auto front = frontmostApplication();
         activeKey = front ? keyOf(*front) : std::string();
     }
-    observers.emplace(token,
-                      std::make_shared<const std::function<void(const RunningApp&)>>(
-                          std::move(observer)));
+    observers.emplace(
+        token, std::make_shared<const std::function<void(const RunningApp&)>>(std::move(observer)));
     if (display)
         updateRootSelection();
     return token;

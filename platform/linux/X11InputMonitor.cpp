@@ -1,5 +1,7 @@
 #include "X11InputMonitor.h"
 
+#include "X11ErrorTrap.h"
+
 // Qt before Xlib: Xlib's macros (None, Bool, KeyPress, ...) break Qt's headers.
 #include <QAbstractEventDispatcher>
 #include <QCoreApplication>
@@ -15,21 +17,6 @@ namespace zentrivo::platform {
 namespace {
 
 constexpr EventMask keyTypes = maskOf(EventType::keyDown) | maskOf(EventType::keyUp);
-
-/// Requests about outputs can race with a screen change (an output or CRTC vanishing between two
-/// replies); Xlib's default handler would end the program for that. The requests below are round
-/// trips, so their errors arrive while the trap is set.
-class ErrorTrap {
-public:
-    ErrorTrap() : previous(XSetErrorHandler(ignore)) {}
-    ~ErrorTrap() { XSetErrorHandler(previous); }
-    ErrorTrap(const ErrorTrap&) = delete;
-    ErrorTrap& operator=(const ErrorTrap&) = delete;
-
-private:
-    static int ignore(Display*, XErrorEvent*) { return 0; }
-    XErrorHandler previous;
-};
 
 std::string displayLabel(const char* displayName) {
     if (displayName && *displayName) {
@@ -323,7 +310,7 @@ void X11InputMonitor::readPrimaryScreen() {
     const int screen = DefaultScreen(display);
     PrimaryScreen result{0, 0, DisplayWidth(display, screen), DisplayHeight(display, screen)};
     if (extensions.randrEventBase >= 0) {
-        const ErrorTrap trap;
+        const X11ErrorTrap trap;
         const RROutput output = XRRGetOutputPrimary(display, root);
         XRRScreenResources* resources =
             output ? XRRGetScreenResourcesCurrent(display, root) : nullptr;
@@ -356,7 +343,7 @@ void X11InputMonitor::readHeldButtons() {
     XIButtonState buttons{};
     XIModifierState modifiers{};
     XIGroupState group{};
-    const ErrorTrap trap;
+    const X11ErrorTrap trap;
     if (XIQueryPointer(display, pointer, root, &rootReturn, &child, &rootX, &rootY, &windowX,
                        &windowY, &buttons, &modifiers, &group)) {
         std::uint32_t held = 0;

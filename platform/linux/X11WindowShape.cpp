@@ -1,5 +1,7 @@
 #include "X11WindowShape.h"
 
+#include "X11ErrorTrap.h"
+
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/shape.h>
@@ -7,20 +9,6 @@
 namespace zentrivo::platform {
 
 namespace {
-
-/// A window can be gone by the time its shape changes; Xlib's default handler would end the
-/// program for that. The requests are followed by a round trip while the trap is set.
-class ErrorTrap {
-public:
-    ErrorTrap() : previous(XSetErrorHandler(ignore)) {}
-    ~ErrorTrap() { XSetErrorHandler(previous); }
-    ErrorTrap(const ErrorTrap&) = delete;
-    ErrorTrap& operator=(const ErrorTrap&) = delete;
-
-private:
-    static int ignore(Display*, XErrorEvent*) { return 0; }
-    XErrorHandler previous;
-};
 
 std::vector<XRectangle> xRectangles(const std::vector<ShapeRect>& rects) {
     std::vector<XRectangle> result;
@@ -57,7 +45,7 @@ void X11WindowShape::setShape(std::uint64_t window, const std::vector<ShapeRect>
                               const std::vector<ShapeRect>& input) {
     if (!available || !window)
         return;
-    const ErrorTrap trap;
+    const X11ErrorTrap trap;
     auto bounding = xRectangles(drawn);
     auto takesInput = xRectangles(input);
     if (!inputShapes)
@@ -73,7 +61,7 @@ void X11WindowShape::setShape(std::uint64_t window, const std::vector<ShapeRect>
 void X11WindowShape::clearShape(std::uint64_t window) {
     if (!available || !window)
         return;
-    const ErrorTrap trap;
+    const X11ErrorTrap trap;
     XShapeCombineMask(display, window, ShapeBounding, 0, 0, None, ShapeSet);
     if (inputShapes)
         XShapeCombineMask(display, window, ShapeInput, 0, 0, None, ShapeSet);
