@@ -3,7 +3,6 @@
 #include "app/settings/DefaultsDatabase.h"
 
 #include <map>
-#include <ranges>
 
 namespace zentrivo::test {
 
@@ -22,8 +21,10 @@ public:
         return write([&] { values.erase(std::string(key)); });
     }
     std::vector<std::string> keys() const override {
-        const auto names = std::views::keys(values);
-        return {names.begin(), names.end()};
+        std::vector<std::string> names;
+        for (const auto& [name, value] : values)
+            names.push_back(name);
+        return names;
     }
 
     std::map<std::string, PropertyValue, std::less<>> values; // arranged and checked uncounted
