@@ -4,6 +4,7 @@
 
 #include <X11/Xlib.h>
 #include <poll.h>
+#include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 #include <time.h>
@@ -55,6 +56,26 @@ static Window findByName(Display* dpy, Window parent, const char* wanted) {
     if (children)
         XFree(children);
     return found;
+}
+
+/* The window named `name`, with its maps and unmaps reported to `dpy`'s queue (for waitFor): the
+ * reticle bypasses the window manager, so they go to the root it is mapped below; with a
+ * reparenting manager they would go to its frame. None, said on stderr, when there is no such
+ * window. */
+static inline Window watchWindow(Display* dpy, const char* name, const char* tool) {
+    const Window window = findByName(dpy, DefaultRootWindow(dpy), name);
+    if (window == None) {
+        fprintf(stderr, "%s: no window named %s\n", tool, name);
+        return None;
+    }
+    Window parentRoot, parent, *children = NULL;
+    unsigned int count = 0;
+    XQueryTree(dpy, window, &parentRoot, &parent, &children, &count);
+    if (children)
+        XFree(children);
+    XSelectInput(dpy, parent, SubstructureNotifyMask);
+    XSync(dpy, False);
+    return window;
 }
 
 /* For qsort of samples, and the nearest-rank percentile `p` (0 to 100) of sorted ones. */

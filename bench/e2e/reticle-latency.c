@@ -37,21 +37,9 @@ int main(int argc, char** argv) {
         fprintf(stderr, "reticle-latency: cannot open the display\n");
         return 2;
     }
-    const Window root = DefaultRootWindow(dpy);
-    const Window window = findByName(dpy, root, reticleName);
-    if (window == None) {
-        fprintf(stderr, "reticle-latency: no window named %s\n", reticleName);
+    const Window window = watchWindow(dpy, reticleName, "reticle-latency");
+    if (window == None)
         return 2;
-    }
-    /* The reticle bypasses the window manager, so it is mapped straight below the root; with a
-     * reparenting manager it would report to its frame instead. */
-    Window parentRoot, parent, *children = NULL;
-    unsigned int count = 0;
-    XQueryTree(dpy, window, &parentRoot, &parent, &children, &count);
-    if (children)
-        XFree(children);
-    XSelectInput(dpy, parent, SubstructureNotifyMask);
-    XSync(dpy, False);
 
     const KeyCode super = XKeysymToKeycode(dpy, XK_Super_L);
     const KeyCode alt = XKeysymToKeycode(dpy, XK_Alt_L);

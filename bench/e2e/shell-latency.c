@@ -49,19 +49,9 @@ int main(int argc, char** argv) {
         fprintf(stderr, "shell-latency: cannot open the display or the session bus\n");
         return 2;
     }
-    const Window root = DefaultRootWindow(dpy);
-    const Window window = findByName(dpy, root, reticleName);
-    if (window == None) {
-        fprintf(stderr, "shell-latency: no window named %s\n", reticleName);
+    const Window window = watchWindow(dpy, reticleName, "shell-latency");
+    if (window == None)
         return 2;
-    }
-    Window parentRoot, parent, *children = NULL;
-    unsigned int count = 0;
-    XQueryTree(dpy, window, &parentRoot, &parent, &children, &count);
-    if (children)
-        XFree(children);
-    XSelectInput(dpy, parent, SubstructureNotifyMask);
-    XSync(dpy, False);
 
     double* mapped = calloc((size_t)requests, sizeof *mapped);
     double* replied = calloc((size_t)requests, sizeof *replied);
