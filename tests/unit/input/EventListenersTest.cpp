@@ -46,9 +46,9 @@ TEST(EventMonitors, StartedTwiceEachKeepsOneMonitorPerKindAndStopRemovesThem) {
     EXPECT_TRUE(service.monitors.empty());
 }
 
-TEST(EventTapListener, OnMainHandsEventsOverThroughTheQueueAndReplacesATapTheSystemDisabled) {
+TEST(EventTapListener, HandsEventsOverOnMainAndReplacesATapTheSystemDisabledOrWhoseSourceFailed) {
     test::FakeEventTapService taps;
-    RunLoopThread loop;
+    RunLoopThread loop; // never started: an off-main tap is served on the listener's own thread
     test::FakeMainQueue queue;
     Times filtered, handled;
     auto listener = std::make_unique<EventTapListener>(
@@ -77,21 +77,16 @@ TEST(EventTapListener, OnMainHandsEventsOverThroughTheQueueAndReplacesATapTheSys
     listener.reset(); // what a destroyed listener had queued is dropped
     queue.runUntilIdle();
     EXPECT_EQ(handled, (Times{1, 2}));
-}
 
-TEST(EventTapListener, OffMainRecreatesATapWhoseSourceFailed) {
-    test::FakeEventTapService taps;
-    RunLoopThread mainLoop; // never used: the tap is served off the main loop
-    test::FakeMainQueue queue;
     taps.sourceFd = closedDescriptor();
     std::promise<void> failed;
     taps.sourceFailed = [&] { failed.set_value(); };
-    EventTapListener listener(taps, mainLoop, queue, 0x20000000, false, {}, {});
-    listener.start();
+    EventTapListener offMain(taps, loop, queue, 0x20000000, false, {}, {});
+    offMain.start();
     ASSERT_EQ(failed.get_future().wait_for(5s), std::future_status::ready);
     queue.runUntilIdle();
-    EXPECT_EQ(taps.createAttempts, 2);
-    EXPECT_TRUE(listener.isStarted() && listener.servingThread()->isRunning());
+    EXPECT_EQ(taps.createAttempts, 6) << "the failed source's tap is made again";
+    EXPECT_TRUE(offMain.isStarted() && offMain.servingThread()->isRunning());
 }
 
 TEST(RunLoopThread, ServesSourcesOnItsOwnThreadAndDropsOneThatFailed) {

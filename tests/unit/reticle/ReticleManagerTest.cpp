@@ -191,7 +191,7 @@ TEST_F(ReticleManagerTest, NearFarTransitions) {
     EXPECT_FALSE(state().far) << "an empty far panel never shows";
 }
 
-TEST_F(ReticleManagerTest, DeferredDisplayAppearsStrictlyBeyondMinDist) {
+TEST_F(ReticleManagerTest, DeferredDisplayAppearsStrictlyBeyondMinDistCentredOnWholePoints) {
     defaults.reticleDisplayMinDist.set(5.0f);
     cursor.location = {0, 0};
     manager().show(50.0f);
@@ -214,9 +214,8 @@ TEST_F(ReticleManagerTest, DeferredDisplayAppearsStrictlyBeyondMinDist) {
         EXPECT_TRUE(state().reticleDisplayed) << "displayed at once";
         manager().dismiss(false);
     }
-}
 
-TEST_F(ReticleManagerTest, WindowIsCentredOnWholePointsAndFollowsWhereItReallyAppeared) {
+    // Centred on whole points; directions follow where the window really appeared.
     cursor.location = {500.7, 500.2};
     manager().show(0.0f);
     EXPECT_EQ(window.frameRect.origin, (Point{380, 380})) << "floor(cursor - 120)";
