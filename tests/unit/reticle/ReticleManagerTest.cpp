@@ -205,7 +205,6 @@ TEST_F(ReticleManagerTest, DeferredDisplayAppearsStrictlyBeyondMinDistCentredOnW
     manager().show(std::nullopt); // the setting's distance again
     EXPECT_FALSE(manager().cursorMoved({5, 0}));
     EXPECT_TRUE(manager().cursorMoved({5.5, 0}));
-    EXPECT_EQ(window.showCount, 1);
     manager().dismiss(false);
 
     for (float minDist : {-5.0f, std::numeric_limits<float>::quiet_NaN()}) {
