@@ -133,18 +133,15 @@ public:
         return false;
     }
 
-    static void dragEnter(QWidget& widget, const QMimeData& data) {
+    /// A drag entering `widget` and, unless `enterOnly`, its drop; whether the widget took it.
+    static bool drop(QWidget& widget, const QMimeData& data, bool enterOnly = false) {
         QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton,
                               Qt::NoModifier);
         QCoreApplication::sendEvent(&widget, &enter);
-    }
-
-    /// A drop as Qt delivers it, after the drag's entry; whether the widget took it.
-    static bool drop(QWidget& widget, const QMimeData& data) {
-        dragEnter(widget, data);
         QDropEvent event(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
         event.setAccepted(false);
-        QCoreApplication::sendEvent(&widget, &event);
+        if (!enterOnly)
+            QCoreApplication::sendEvent(&widget, &event);
         return event.isAccepted();
     }
 

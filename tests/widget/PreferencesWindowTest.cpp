@@ -27,24 +27,20 @@ TEST(PreferencesWindowTest, ModifierBoxesWriteTheirBitAndKeepArrowKeysOffTheFunc
     EXPECT_FALSE(rig.find<QCheckBox>("shiftCheckbox").isChecked());
     EXPECT_TRUE(fn.isHidden()) << "X has no Function modifier to offer";
 
-    // (box clicked, flags, arrow switch enabled, checked, arrowKeysDisplays, re-registered):
-    // wanted arrow keys are re-registered on every change; the Function key, which they cannot
-    // hold, switches them off for good: usable again without it, but off and left alone.
-    const std::tuple<QCheckBox*, std::int64_t, bool, bool, std::int64_t, bool> steps[] = {
-        {&control, 0x1C0000, true, true, 1, true},
-        {&fn, 0x9C0000, false, false, 2, true},
-        {&fn, 0x1C0000, true, false, 2, false},
-    };
-    for (const auto& [box, flags, enabled, checked, displays, reregistered] : steps) {
-        SCOPED_TRACE(testing::Message() << box->objectName().toStdString() << " " << flags);
+    // After a click on the box: (flags, arrow switch enabled, checked, arrowKeysDisplays,
+    // re-registered). Wanted arrow keys are re-registered on every change; the Function key, which
+    // they cannot hold, switches them off for good: usable again without it, but off, left alone.
+    using State = std::tuple<std::int64_t, bool, bool, std::int64_t, bool>;
+    for (const auto& [box, state] : {std::pair{&control, State{0x1C0000, true, true, 1, true}},
+                                     {&fn, {0x9C0000, false, false, 2, true}},
+                                     {&fn, {0x1C0000, true, false, 2, false}}}) {
         rig.arrowKeys.registerKeys([](Directional) {}, {});
         rig.posted.clear();
         box->click();
-        EXPECT_EQ(rig.storedInt("reticleFlags"), flags);
-        EXPECT_EQ(arrows.isEnabled(), enabled);
-        EXPECT_EQ(arrows.isChecked(), checked);
-        EXPECT_EQ(rig.storedInt("arrowKeysDisplays"), displays);
-        EXPECT_EQ(!rig.arrowKeys.keyDown, reregistered);
+        const bool reregistered = !rig.arrowKeys.keyDown;
+        EXPECT_EQ(State(rig.storedInt("reticleFlags"), arrows.isEnabled(), arrows.isChecked(),
+                        rig.storedInt("arrowKeysDisplays"), reregistered),
+                  state);
         EXPECT_EQ(rig.posted, std::vector<std::string>(reregistered, "arrowDisplaysToggled"));
     }
 }

@@ -45,16 +45,9 @@ protected:
     }
 
     QtReticleView& makeView() {
-        view = std::make_unique<QtReticleView>(QtReticleView::Collaborators{defaults,
-                                                                            model,
-                                                                            notifications,
-                                                                            queue,
-                                                                            workspace,
-                                                                            frontmost,
-                                                                            arrowKeys,
-                                                                            icons,
-                                                                            {},
-                                                                            &appearance});
+        view = std::make_unique<QtReticleView>(
+            QtReticleView::Collaborators{defaults, model, notifications, queue, workspace,
+                                         frontmost, arrowKeys, icons, nullptr, &appearance});
         return *view;
     }
 

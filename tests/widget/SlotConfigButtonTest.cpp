@@ -140,7 +140,7 @@ TEST_F(SlotConfigButtonTest, DropTakesExactlyOneApplication) {
     EXPECT_EQ(titles(), "-, *Gamma, Open File or Folder, Last Frontmost App, ---, Alpha, Beta");
     // While a drag is over it the button is framed in the selection colour.
     const QColor highlight = button->palette().color(QPalette::Highlight);
-    PreferencesRig::dragEnter(*button, data);
+    PreferencesRig::drop(*button, data, true);
     EXPECT_EQ(button->grab().toImage().pixelColor(2, 32), highlight);
     QDragLeaveEvent leave;
     QCoreApplication::sendEvent(button.get(), &leave);
