@@ -199,8 +199,7 @@ TEST(PreferencesWindowTest, TabsPopoversAndKeyboardAccess) {
         EXPECT_EQ(rig.find<QWidget>("farStackView").isVisible(), tab == 1) << tab;
     }
 
-    // The wake popover (its button hidden while no gesture is chosen): checked from the setting,
-    // each change stored.
+    // The wake popover, its button hidden while no gesture is chosen: each change stored.
     EXPECT_TRUE(rig.find<QToolButton>("trackpadInfoButton").isHidden());
     rig.find<QToolButton>("trackpadInfoButton").click();
     auto* popover = window.trackpadInfoPopover();

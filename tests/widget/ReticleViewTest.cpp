@@ -52,8 +52,7 @@ TEST_F(ReticleViewTest, OnlySlotsWithAnImageHighlightAndHitTestAndTheFarPanelFal
     const int diff = std::max({std::abs(a.red() - e.red()), std::abs(a.green() - e.green()),
                                std::abs(a.blue() - e.blue()), std::abs(a.alpha() - e.alpha())});
     return (diff <= 1 ? ::testing::AssertionSuccess() : ::testing::AssertionFailure())
-           << a.name(QColor::HexArgb).toStdString() << " for "
-           << e.name(QColor::HexArgb).toStdString();
+           << qPrintable(a.name(QColor::HexArgb) + " for " + e.name(QColor::HexArgb));
 }
 
 TEST_F(ReticleViewTest, HighlightBackingAndEmptySlotsByAppearanceAndBackgroundAsPainted) {

@@ -29,10 +29,8 @@ class SlotIconsTest : public ::testing::Test {
 protected:
     SlotIconsTest() { SlotIcons::installFallbackTheme(); }
     QString path(const QString& name, bool folder = false) {
-        if (folder)
-            QDir(dir.path()).mkpath(name);
-        else
-            std::ofstream(dir.filePath(name).toStdString()) << "x";
+        folder ? QDir(dir.path()).mkpath(name)
+               : bool(std::ofstream(dir.filePath(name).toStdString()) << "x");
         return dir.filePath(name);
     }
 
