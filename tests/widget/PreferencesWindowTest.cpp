@@ -27,9 +27,8 @@ TEST(PreferencesWindowTest, ModifierBoxesWriteTheirBitAndKeepArrowKeysOffTheFunc
     EXPECT_FALSE(rig.find<QCheckBox>("shiftCheckbox").isChecked());
     EXPECT_TRUE(fn.isHidden()) << "X has no Function modifier to offer";
 
-    // After a click on the box: (flags, arrow switch enabled, checked, arrowKeysDisplays,
-    // re-registered). Wanted arrow keys are re-registered on every change; the Function key, which
-    // they cannot hold, switches them off for good: usable again without it, but off, left alone.
+    // After each click: (flags, arrow switch enabled, checked, arrowKeysDisplays, re-registered).
+    // Fn, which arrow keys cannot hold, turns them off for good: enabled again without it, not on.
     using State = std::tuple<std::int64_t, bool, bool, std::int64_t, bool>;
     for (const auto& [box, state] : {std::pair{&control, State{0x1C0000, true, true, 1, true}},
                                      {&fn, {0x9C0000, false, false, 2, true}},
