@@ -45,14 +45,25 @@ struct PromptRig {
     }
 };
 
-TEST(ReplacePrompt, AnswersItemByItemOrAllAtOnceThenReleasesTheWindow) {
+TEST(ReplacePrompt, ShowsNamesAsTextAnswersOneByOneOrAllAtOnceThenReleasesTheWindow) {
     PromptRig rig;
-    rig.show({"/drop/b.txt", "/drop/c.txt"});
+    const std::string odd = "<b>caf\xe9 &amp; co.txt"; // markup, and not UTF-8
+    rig.show({"/drop/" + odd, "/drop/c.txt"});
     QPointer<MasterReplaceViewController> window = rig.presenter.window();
     ASSERT_TRUE(window && window->isVisible());
     EXPECT_EQ(window->windowTitle(), "Item Already Exists");
     auto& prompt = rig.prompt(0);
-    EXPECT_EQ(prompt.textField->text(), "An item named \"b.txt" + exists);
+    EXPECT_EQ(prompt.textField->text(),
+              QStringLiteral("An item named \"<b>caf\uFFFD &amp; co.txt") + exists);
+    EXPECT_EQ(prompt.textField->textFormat(), Qt::PlainText);
+    EXPECT_EQ(prompt.keepBothButton->text() + "|" + prompt.stopButton->text() + "|" +
+                  prompt.replaceButton->text(),
+              "Keep Both|Stop|Replace");
+    // Scripts click Keep Both at (75, height - 35) of the window: the middle of a 110 × 30 button
+    // 20 pixels from the left and bottom edges.
+    EXPECT_EQ(
+        QRect(prompt.keepBothButton->mapTo(window, QPoint(0, 0)), prompt.keepBothButton->size()),
+        QRect(20, window->height() - 50, 110, 30));
 
     prompt.keepBothButton->click();
     EXPECT_EQ(prompt.textField->text(), "An item named \"c.txt" + exists);
@@ -67,7 +78,7 @@ TEST(ReplacePrompt, AnswersItemByItemOrAllAtOnceThenReleasesTheWindow) {
     rig.prompt(0).keepBothButton->click();
     rig.prompt(0).applyAllButton->setChecked(true);
     rig.prompt(0).replaceButton->click();
-    EXPECT_EQ(rig.decisions, (std::vector<std::string>{"keepBoth b.txt", "replace c.txt",
+    EXPECT_EQ(rig.decisions, (std::vector<std::string>{"keepBoth " + odd, "replace c.txt",
                                                        "keepBoth d", "replace e f"}));
 }
 
@@ -89,24 +100,6 @@ TEST(ReplacePrompt, SecondDropStacksBelowASeparatorUntilStopOrCloseAnswersIt) {
     window->close();
     EXPECT_EQ(rig.decisions, (std::vector<std::string>{"stop", "stop"}));
     EXPECT_EQ(rig.presenter.window(), nullptr);
-}
-
-TEST(ReplacePrompt, NamesShowAsPlainTextAndKeepBothSitsWhereScriptsClick) {
-    PromptRig rig;
-    rig.show({fs::path("/drop/<b>caf\xe9 &amp; co.txt")});
-    auto& prompt = rig.prompt(0);
-    EXPECT_EQ(prompt.textField->text(),
-              QStringLiteral("An item named \"<b>caf\uFFFD &amp; co.txt") + exists);
-    EXPECT_EQ(prompt.textField->textFormat(), Qt::PlainText);
-    EXPECT_EQ(prompt.keepBothButton->text() + "|" + prompt.stopButton->text() + "|" +
-                  prompt.replaceButton->text(),
-              "Keep Both|Stop|Replace");
-    // Scripts click Keep Both at (75, height - 35) of the window: the middle of a 110 × 30 button
-    // 20 pixels from the left and bottom edges.
-    QWidget* window = rig.presenter.window();
-    EXPECT_EQ(
-        QRect(prompt.keepBothButton->mapTo(window, QPoint(0, 0)), prompt.keepBothButton->size()),
-        QRect(20, window->height() - 50, 110, 30));
 }
 
 } // namespace
