@@ -45,7 +45,8 @@ std::string listing(const fs::path& folder) {
     return joined;
 }
 
-struct Rig {
+class FileUtilTest : public ::testing::Test {
+protected:
     TemporaryDirectory src, dst;
     RecordingLog log;
     FakeMainQueue queue;
@@ -54,7 +55,7 @@ struct Rig {
     FileUtil util{{presenter, center, queue, log}};
     /// One entry per "alertWillDisplay", with the number of prompts shown by then.
     std::vector<std::string> events;
-    Rig() {
+    FileUtilTest() {
         center.addObserver("alertWillDisplay", [this](const Notification&) {
             events.push_back("alert, prompts " + std::to_string(presenter.prompts.size()));
         });
@@ -68,7 +69,7 @@ struct Rig {
     }
 };
 
-TEST(FileUtil, UniqueDestinationNamesTheKeepBothCopy) {
+TEST_F(FileUtilTest, UniqueDestinationNamesTheKeepBothCopy) {
     const struct Row {
         const char* name;
         std::vector<std::string> taken; // a trailing '@' makes a dangling symbolic link
@@ -100,81 +101,72 @@ TEST(FileUtil, UniqueDestinationNamesTheKeepBothCopy) {
     }
 }
 
-TEST(FileUtil, DropMovesFreeItemsAtOnceAndPromptsTheRestAfterAlerting) {
-    Rig rig;
+TEST_F(FileUtilTest, DropMovesFreeItemsAtOnceAndPromptsTheRestAfterAlerting) {
     const std::string b = "r\xe9sum\xe9\xff.txt", bCopy = "r\xe9sum\xe9\xff copy.txt"; // not UTF-8
     for (const std::string& name : {std::string("a.txt"), b, std::string("c.txt")})
-        rig.src.write(name, "new " + name);
-    rig.dst.write(b, "old b");
-    rig.dst.write("c.txt", "old c");
-    rig.util.moveOrCopy({rig.src / b, rig.src / "a.txt", rig.src / "c.txt"}, rig.dst.path(), true);
+        src.write(name, "new " + name);
+    dst.write(b, "old b");
+    dst.write("c.txt", "old c");
+    util.moveOrCopy({src / b, src / "a.txt", src / "c.txt"}, dst.path(), true);
 
-    EXPECT_EQ(listing(rig.src.path()), "c.txt," + b);
-    EXPECT_EQ(rig.events, std::vector<std::string>{"alert, prompts 0"});
-    EXPECT_TRUE(rig.presenter.prompts.empty()) << "the prompt waits for a later turn";
-    rig.queue.runUntilIdle();
-    ASSERT_EQ(rig.presenter.prompts.size(), 1u);
-    EXPECT_EQ(rig.presenter.prompts[0].items,
-              (std::vector<fs::path>{rig.src / b, rig.src / "c.txt"}));
+    EXPECT_EQ(listing(src.path()), "c.txt," + b);
+    EXPECT_EQ(events, std::vector<std::string>{"alert, prompts 0"});
+    EXPECT_TRUE(presenter.prompts.empty()) << "the prompt waits for a later turn";
+    queue.runUntilIdle();
+    ASSERT_EQ(presenter.prompts.size(), 1u);
+    EXPECT_EQ(presenter.prompts[0].items, (std::vector<fs::path>{src / b, src / "c.txt"}));
 
-    const auto answer = rig.presenter.prompts[0].callback; // a copy: more prompts may follow
-    answer(ReplaceResponse::keepBoth, {rig.src / b});
-    answer(ReplaceResponse::replace, {rig.src / "c.txt"});
-    EXPECT_EQ(rig.errors() + "|" + listing(rig.src.path()) + "|" + listing(rig.dst.path()),
+    const auto answer = presenter.prompts[0].callback; // a copy: more prompts may follow
+    answer(ReplaceResponse::keepBoth, {src / b});
+    answer(ReplaceResponse::replace, {src / "c.txt"});
+    EXPECT_EQ(errors() + "|" + listing(src.path()) + "|" + listing(dst.path()),
               "||a.txt,c.txt," + bCopy + "," + b);
-    EXPECT_EQ(readFile(rig.dst / "a.txt") + "|" + readFile(rig.dst / bCopy) + "|" +
-                  readFile(rig.dst / b) + "|" + readFile(rig.dst / "c.txt"),
+    EXPECT_EQ(readFile(dst / "a.txt") + "|" + readFile(dst / bCopy) + "|" + readFile(dst / b) +
+                  "|" + readFile(dst / "c.txt"),
               "new a.txt|new " + b + "|old b|new c.txt");
 
     // Onto the folder it lies in: nothing happens, no prompt. A copy leaves the source.
-    rig.util.moveOrCopy({rig.dst / "a.txt"}, rig.dst.path(), true);
-    rig.util.moveOrCopy({rig.dst / "a.txt"}, rig.src.path(), false);
-    rig.queue.runUntilIdle();
-    EXPECT_EQ(readFile(rig.src / "a.txt") + readFile(rig.dst / "a.txt"), "new a.txtnew a.txt");
-    EXPECT_EQ(rig.presenter.prompts.size(), 1u);
+    util.moveOrCopy({dst / "a.txt"}, dst.path(), true);
+    util.moveOrCopy({dst / "a.txt"}, src.path(), false);
+    queue.runUntilIdle();
+    EXPECT_EQ(readFile(src / "a.txt") + readFile(dst / "a.txt"), "new a.txtnew a.txt");
+    EXPECT_EQ(presenter.prompts.size(), 1u);
 
     // The first failure of a decision skips the rest.
-    answer(ReplaceResponse::keepBoth, {rig.src / "gone", rig.src / "a.txt"});
-    EXPECT_EQ(listing(rig.src.path()), "a.txt");
-    EXPECT_TRUE(rig.errors().starts_with("Move error:\nCannot move \"")) << rig.errors();
+    answer(ReplaceResponse::keepBoth, {src / "gone", src / "a.txt"});
+    EXPECT_EQ(listing(src.path()), "a.txt");
+    EXPECT_TRUE(errors().starts_with("Move error:\nCannot move \"")) << errors();
 }
 
-TEST(FileUtil, NameTakenAfterTheLookIsNeverOverwritten) {
-    // The clash is in place before the step runs: as if it appeared right after transferItem
-    // looked. The link fallback is the step on file systems without RENAME_NOREPLACE. A move to
-    // another file system takes the copy's path. How: 'm' move, 'c' copy, 'l' the link fallback;
-    // answers 0, EEXIST or -1.
-    Rig rig;
-    const auto step = [&rig](char how, const fs::path& from, const fs::path& to) {
+TEST_F(FileUtilTest, NameTakenAfterTheLookIsNeverOverwritten) {
+    // The clash is there before the step runs, as if it appeared right after transferItem looked.
+    // 'm' move, 'c' copy (a move to another file system takes its path), 'l' the link fallback
+    // used without RENAME_NOREPLACE; each answers 0, EEXIST or -1.
+    const auto step = [this](char how, const fs::path& from, const fs::path& to) {
         std::string error;
         if (how == 'l')
             return FileUtil::renameWithoutReplacingByLink(from, to);
-        const Outcome outcome = rig.util.transfer(from, to, how == 'm', error);
+        const Outcome outcome = util.transfer(from, to, how == 'm', error);
         return outcome == Outcome::exists ? EEXIST : outcome == Outcome::done ? 0 : -1;
     };
-    const fs::path& folder = rig.dst.path();
-    for (const char how : {'m', 'c', 'l'}) {
-        // A file and a folder, each with its content at `inner`.
-        for (const auto& [item, inner] : {std::pair{"f", ""}, std::pair{"dir", "inside"}}) {
-            SCOPED_TRACE(how + std::string(" ") + item);
-            const std::string at = *inner ? item + std::string("/") + inner : item;
-            rig.src.write(at, "new");
-            rig.dst.write(at, "old");
-            EXPECT_EQ(step(how, rig.src / item, folder / item), EEXIST);
-            EXPECT_EQ(readFile(folder / at) + readFile(rig.src / at), "oldnew");
-            EXPECT_EQ(listing(folder), item);
-            fs::remove_all(folder / item);
-            EXPECT_EQ(step(how, rig.src / item, folder / item), 0) << "the name is free now";
-            EXPECT_EQ(readFile(folder / at), "new");
-            EXPECT_EQ(fs::exists(rig.src / item), how == 'c');
-            fs::remove_all(folder / item);
+    for (const char how : {'m', 'c', 'l'})
+        for (const std::string at : {"f", "dir/inside"}) { // a file; a folder, its content at `at`
+            const std::string item = at.substr(0, at.find('/'));
+            SCOPED_TRACE(how + (" " + at));
+            src.write(at, "new");
+            dst.write(at, "old");
+            EXPECT_EQ(step(how, src / item, dst / item), EEXIST);
+            EXPECT_EQ(readFile(dst / at) + readFile(src / at), "oldnew");
+            EXPECT_EQ(listing(dst.path()), item);
+            fs::remove_all(dst / item);
+            EXPECT_EQ(step(how, src / item, dst / item), 0) << "the name is free now";
+            EXPECT_EQ(readFile(dst / at), "new");
+            EXPECT_EQ(fs::exists(src / item), how == 'c');
+            fs::remove_all(dst / item);
         }
-    }
 }
 
-TEST(FileUtil, MoveToAnotherFileSystemCopiesEverythingOrNothing) {
-    Rig rig;
-    const TemporaryDirectory& src = rig.src;
+TEST_F(FileUtilTest, MoveToAnotherFileSystemCopiesEverythingOrNothing) {
     OtherFileSystemDirectory other;
     if (other.root.empty())
         GTEST_SKIP() << "/dev/shm is missing or on the temporary folder's file system";
@@ -187,19 +179,19 @@ TEST(FileUtil, MoveToAnotherFileSystemCopiesEverythingOrNothing) {
 
     // A socket cannot be copied: the move, and a replace of an older album, fail part-way.
     ASSERT_EQ(::mknod((src / album / "socket").c_str(), S_IFSOCK | 0600, 0), 0);
-    rig.util.moveOrCopy({src / album}, other.root, true);
-    rig.util.handleReplaceResponse(ReplaceResponse::replace, {src / album}, other.root / "Old");
+    util.moveOrCopy({src / album}, other.root, true);
+    util.handleReplaceResponse(ReplaceResponse::replace, {src / album}, other.root / "Old");
     // No partial copy stays; the older album and the source are whole.
     EXPECT_EQ(listing(other.root) + "|" + listing(other / "Old") + "|" +
                   readFile(other / ("Old/" + album + "/keep.txt")) + "|" + listing(src / album),
               "Old|" + album + "|old|dangling,deep,latest,notes,socket");
     const std::string socket =
         "Cannot copy \"" + src.path().string() + "/Alb\uFFFDm/socket\" to \"";
-    EXPECT_EQ(rig.errors(), "Move/copy error:\n" + socket + other.root.string() +
-                                "\": Operation not supported|Move error:\n" + socket +
-                                other.root.string() + "/Old\": Operation not supported|");
-    rig.queue.runUntilIdle();
-    ASSERT_EQ(rig.presenter.prompts.size(), 1u) << "a failed item is offered like a clash";
+    EXPECT_EQ(errors(), "Move/copy error:\n" + socket + other.root.string() +
+                            "\": Operation not supported|Move error:\n" + socket +
+                            other.root.string() + "/Old\": Operation not supported|");
+    queue.runUntilIdle();
+    ASSERT_EQ(presenter.prompts.size(), 1u) << "a failed item is offered like a clash";
 
     // Without it: everything, each item with its mode and the same old time, then no source.
     fs::remove(src / album / "socket");
@@ -214,10 +206,10 @@ TEST(FileUtil, MoveToAnotherFileSystemCopiesEverythingOrNothing) {
             ::chmod((src / (album + p)).c_str(), mode & 07777);
         ::utimensat(AT_FDCWD, (src / (album + p)).c_str(), old, AT_SYMLINK_NOFOLLOW);
     }
-    rig.log.lines.clear();
-    rig.util.moveOrCopy({src / album}, other.root, true);
+    log.lines.clear();
+    util.moveOrCopy({src / album}, other.root, true);
     const fs::path moved = other.root / album;
-    EXPECT_EQ(rig.errors() + "|" + listing(src.path()) + "|" + listing(moved) + "|" +
+    EXPECT_EQ(errors() + "|" + listing(src.path()) + "|" + listing(moved) + "|" +
                   readFile(moved / "deep" / "photo.jpg") + "|" +
                   fs::read_symlink(moved / "latest").string() + "|" +
                   fs::read_symlink(moved / "dangling").string(),
@@ -231,23 +223,22 @@ TEST(FileUtil, MoveToAnotherFileSystemCopiesEverythingOrNothing) {
     }
 }
 
-TEST(FileUtil, ReplaceExchangesAndKeepsTheNewContentWhole) {
-    Rig rig;
+TEST_F(FileUtilTest, ReplaceExchangesAndKeepsTheNewContentWhole) {
     OtherFileSystemDirectory other;
-    for (const TemporaryDirectory* to : {&rig.dst, static_cast<TemporaryDirectory*>(&other)}) {
+    for (const TemporaryDirectory* to : {&dst, static_cast<TemporaryDirectory*>(&other)}) {
         const fs::path& folder = to->path();
         if (folder.empty())
             continue;
         SCOPED_TRACE(folder.string());
         // A file over a file, a file over a non-empty folder.
-        rig.src.write("doc.txt", "new doc");
+        src.write("doc.txt", "new doc");
         to->write("doc.txt", "old doc");
-        rig.src.write("notes", "new notes");
+        src.write("notes", "new notes");
         to->write("notes/n1", "old note");
         const int watch = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
         ASSERT_GE(::inotify_add_watch(watch, folder.c_str(), IN_DELETE), 0);
-        rig.util.handleReplaceResponse(ReplaceResponse::replace,
-                                       {rig.src / "doc.txt", rig.src / "notes"}, folder);
+        util.handleReplaceResponse(ReplaceResponse::replace, {src / "doc.txt", src / "notes"},
+                                   folder);
         // The old items are deleted only under the temporary names they were exchanged to:
         // there was never a moment without an item under the replaced name.
         std::string deleted;
@@ -260,28 +251,27 @@ TEST(FileUtil, ReplaceExchangesAndKeepsTheNewContentWhole) {
             }
         ::close(watch);
         EXPECT_EQ(deleted, ".zentrivo-partial- .zentrivo-partial- ");
-        EXPECT_EQ(rig.errors(), "");
-        EXPECT_EQ(listing(rig.src.path()) + "|" + listing(folder), "|doc.txt,notes");
+        EXPECT_EQ(errors(), "");
+        EXPECT_EQ(listing(src.path()) + "|" + listing(folder), "|doc.txt,notes");
         EXPECT_EQ(readFile(folder / "doc.txt") + "|" + readFile(folder / "notes"),
                   "new doc|new notes");
     }
 }
 
-TEST(FileUtil, FolderIntoItselfIsRefusedAndLogged) {
-    Rig rig;
-    rig.src.write("A/sub/f", "f");
-    fs::create_symlink(rig.src / "A" / "sub", rig.dst / "alias");
+TEST_F(FileUtilTest, FolderIntoItselfIsRefusedAndLogged) {
+    src.write("A/sub/f", "f");
+    fs::create_symlink(src / "A" / "sub", dst / "alias");
     for (bool move : {true, false})
-        for (const fs::path& into : {rig.src / "A", rig.src / "A" / "sub", rig.dst / "alias"})
-            rig.util.moveOrCopy({rig.src / "A"}, into, move);
-    rig.util.handleReplaceResponse(ReplaceResponse::keepBoth, {rig.src / "A"}, rig.src / "A");
-    rig.queue.runUntilIdle();
-    EXPECT_EQ(listing(rig.src / "A") + "|" + listing(rig.src / "A" / "sub"), "sub|f");
-    EXPECT_TRUE(rig.presenter.prompts.empty());
+        for (const fs::path& into : {src / "A", src / "A" / "sub", dst / "alias"})
+            util.moveOrCopy({src / "A"}, into, move);
+    util.handleReplaceResponse(ReplaceResponse::keepBoth, {src / "A"}, src / "A");
+    queue.runUntilIdle();
+    EXPECT_EQ(listing(src / "A") + "|" + listing(src / "A" / "sub"), "sub|f");
+    EXPECT_TRUE(presenter.prompts.empty());
     const auto intoItself = [](const auto& l) {
         return l.message.find("into itself") != l.message.npos;
     };
-    EXPECT_EQ(std::ranges::count_if(rig.log.lines, intoItself), 7) << rig.errors();
+    EXPECT_EQ(std::ranges::count_if(log.lines, intoItself), 7) << errors();
 }
 
 } // namespace
