@@ -21,7 +21,8 @@ const QString exists = QStringLiteral("\" already exists in this location. Do yo
                                       "it with the one you're moving?");
 
 /// The presenter with a callback that writes each decision down as "keepBoth b.txt c.txt".
-struct PromptRig {
+class ReplacePromptTest : public ::testing::Test {
+protected:
     QtReplacePromptPresenter presenter;
     std::vector<std::string> decisions;
 
@@ -45,61 +46,58 @@ struct PromptRig {
     }
 };
 
-TEST(ReplacePrompt, ShowsNamesAsTextAnswersOneByOneOrAllAtOnceThenReleasesTheWindow) {
-    PromptRig rig;
+TEST_F(ReplacePromptTest, ShowsNamesAsTextAnswersOneByOneOrAllAtOnceThenReleasesTheWindow) {
     const std::string odd = "<b>caf\xe9 &amp; co.txt"; // markup, and not UTF-8
-    rig.show({"/drop/" + odd, "/drop/c.txt"});
-    QPointer<MasterReplaceViewController> window = rig.presenter.window();
+    show({"/drop/" + odd, "/drop/c.txt"});
+    QPointer<MasterReplaceViewController> window = presenter.window();
     ASSERT_TRUE(window && window->isVisible());
     EXPECT_EQ(window->windowTitle(), "Item Already Exists");
-    auto& prompt = rig.prompt(0);
-    EXPECT_EQ(prompt.textField->text(),
+    auto& first = prompt(0);
+    EXPECT_EQ(first.textField->text(),
               QStringLiteral("An item named \"<b>caf\uFFFD &amp; co.txt") + exists);
-    EXPECT_EQ(prompt.textField->textFormat(), Qt::PlainText);
-    EXPECT_EQ(prompt.keepBothButton->text() + "|" + prompt.stopButton->text() + "|" +
-                  prompt.replaceButton->text(),
+    EXPECT_EQ(first.textField->textFormat(), Qt::PlainText);
+    EXPECT_EQ(first.keepBothButton->text() + "|" + first.stopButton->text() + "|" +
+                  first.replaceButton->text(),
               "Keep Both|Stop|Replace");
     // Scripts click Keep Both at (75, height - 35) of the window: the middle of a 110 × 30 button
     // 20 pixels from the left and bottom edges.
     EXPECT_EQ(
-        QRect(prompt.keepBothButton->mapTo(window, QPoint(0, 0)), prompt.keepBothButton->size()),
+        QRect(first.keepBothButton->mapTo(window, QPoint(0, 0)), first.keepBothButton->size()),
         QRect(20, window->height() - 50, 110, 30));
 
-    prompt.keepBothButton->click();
-    EXPECT_EQ(prompt.textField->text(), "An item named \"c.txt" + exists);
-    EXPECT_FALSE(prompt.applyAllButton->isVisible()) << "one item left";
-    prompt.replaceButton->click();
+    first.keepBothButton->click();
+    EXPECT_EQ(first.textField->text(), "An item named \"c.txt" + exists);
+    EXPECT_FALSE(first.applyAllButton->isVisible()) << "one item left";
+    first.replaceButton->click();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(window.isNull()) << "released";
 
     // The next clash opens a new window; with the check box on, one answer decides the rest.
-    rig.show({"/drop/d", "/drop/e", "/drop/f"});
-    ASSERT_TRUE(rig.presenter.window());
-    rig.prompt(0).keepBothButton->click();
-    rig.prompt(0).applyAllButton->setChecked(true);
-    rig.prompt(0).replaceButton->click();
-    EXPECT_EQ(rig.decisions, (std::vector<std::string>{"keepBoth " + odd, "replace c.txt",
-                                                       "keepBoth d", "replace e f"}));
+    show({"/drop/d", "/drop/e", "/drop/f"});
+    ASSERT_TRUE(presenter.window());
+    prompt(0).keepBothButton->click();
+    prompt(0).applyAllButton->setChecked(true);
+    prompt(0).replaceButton->click();
+    EXPECT_EQ(decisions, (std::vector<std::string>{"keepBoth " + odd, "replace c.txt", "keepBoth d",
+                                                   "replace e f"}));
 }
 
-TEST(ReplacePrompt, SecondDropStacksBelowASeparatorUntilStopOrCloseAnswersIt) {
-    PromptRig rig;
-    rig.show({"/one/a", "/one/b"});
-    QPointer<MasterReplaceViewController> window = rig.presenter.window();
-    rig.show({"/two/x"});
-    ASSERT_EQ(rig.presenter.window(), window.data()) << "one window for both";
-    ASSERT_EQ(window->replaceViewControllers().size(), 2u);
-    EXPECT_EQ(rig.separators(), 1);
-    EXPECT_GT(rig.prompt(1).y(), rig.prompt(0).y() + rig.prompt(0).height() - 1);
+TEST_F(ReplacePromptTest, SecondDropStacksBelowASeparatorUntilStopOrCloseAnswersIt) {
+    show({"/one/a", "/one/b"});
+    QPointer<MasterReplaceViewController> window = presenter.window();
+    show({"/two/x"});
+    ASSERT_EQ(presenter.window(), window.data()) << "one window for both";
+    ASSERT_EQ(std::pair(window->replaceViewControllers().size(), separators()), std::pair(2ul, 1l));
+    EXPECT_GT(prompt(1).y(), prompt(0).y() + prompt(0).height() - 1);
 
-    rig.prompt(0).stopButton->click();
-    ASSERT_EQ(window->replaceViewControllers().size(), 1u);
-    EXPECT_EQ(rig.separators(), 0);
-    EXPECT_TRUE(window->isVisible());
+    prompt(0).stopButton->click();
+    EXPECT_EQ(
+        std::tuple(window->replaceViewControllers().size(), separators(), window->isVisible()),
+        std::tuple(1ul, 0l, true));
     // Closing the window is Stop for whatever is left.
     window->close();
-    EXPECT_EQ(rig.decisions, (std::vector<std::string>{"stop", "stop"}));
-    EXPECT_EQ(rig.presenter.window(), nullptr);
+    EXPECT_EQ(decisions, (std::vector<std::string>{"stop", "stop"}));
+    EXPECT_EQ(presenter.window(), nullptr);
 }
 
 } // namespace
