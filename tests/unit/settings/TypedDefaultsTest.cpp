@@ -106,14 +106,16 @@ TEST(StoredValues, ReadAsTheirNumberOrElseAsUnset) {
 // A slider that reports the same value again must cause no database traffic; a value the
 // database refused is not held as stored, so setting it again writes it.
 TEST(SettingsTraffic, WritingTheValueAlreadyHeldTouchesNoDatabase) {
-    const Date noon(Date::duration(1714564800.5));
+    const Date noon(Date::duration(1714564800.5)), evening(Date::duration(1714590000.0));
     const std::string panel = R"({"id":0,"t":{"stringValue":"org.gnome.Nautilus","type":0}})";
+    const std::string red = R"({"red":1,"green":0,"blue":0})",
+                      blue = R"({"red":0,"green":0,"blue":1})";
     FakeDefaultsDatabase db;
     // A stored 0 reads as the fallback 25, so 25 is what "i" holds.
-    db.values = {{"b", true},   {"i", I{0}},
-                 {"f", 250.0f}, {"s", std::string("12")},
-                 {"d", noon},   {"o", I{2}},
-                 {"j", panel},  {"c", std::string(R"({"red":1,"green":0,"blue":0})")}};
+    // clang-format off
+    db.values = {{"b", true}, {"i", I{0}}, {"f", 250.0f}, {"s", std::string("12")}, {"d", noon},
+                 {"o", I{2}}, {"j", panel}, {"c", red}};
+    // clang-format on
     BoolDefault b(db, "b");
     IntDefault i(db, "i", 25);
     FloatDefault f(db, "f", 200.0f);
@@ -133,34 +135,25 @@ TEST(SettingsTraffic, WritingTheValueAlreadyHeldTouchesNoDatabase) {
     EXPECT_EQ(i.value(), 0);
     EXPECT_EQ(IntDefault(db, "i", 25).value(), 25) << "a stored 0 reads 25 at the next start";
 
-    // A full disk: each change is tried three times, and memory keeps the change.
-    db.failWrites = true;
-    const Date evening(Date::duration(1714590000.0));
-    const std::string other = R"({"red":0,"green":0,"blue":1})";
+    // A full disk: each change is tried three times, and memory keeps the change; once stored,
+    // the same values are skipped again.
     const auto farPanel = ReticleSpec::fromJsonString(R"({"id":1})");
     ASSERT_TRUE(farPanel);
-    auto changeAll = [&] {
+    for (const auto& [failing, writes] :
+         {std::pair(true, 8 + 8 * 3), std::pair(false, 40), std::pair(false, 40)}) {
+        db.failWrites = failing;
         b.set(true), i.set(7), f.set(2.5f), s.set("13"), d.set(evening), o.set(true);
-        j.setTypedValue(*farPanel), c.set(other);
-    };
-    changeAll();
-    EXPECT_EQ(db.writes, 8 + 8 * 3);
-    EXPECT_EQ(o.value(), OptionalBool::userEnabled);
-    EXPECT_EQ(j.value(), R"({"id":1})");
-    db.failWrites = false;
-    changeAll();
-    EXPECT_EQ(db.writes, 8 + 8 * 3 + 8) << "the same values, now taken at the first try";
-    const decltype(db.values) expected = {{"b", true},
-                                          {"i", I{7}},
-                                          {"f", 2.5f},
-                                          {"s", std::string("13")},
-                                          {"d", evening},
-                                          {"o", I{1}},
-                                          {"j", std::string(R"({"id":1})")},
-                                          {"c", other}};
+        j.setTypedValue(*farPanel), c.set(blue);
+        EXPECT_EQ(db.writes, writes) << failing;
+        EXPECT_EQ(o.value(), OptionalBool::userEnabled);
+        EXPECT_EQ(j.value(), R"({"id":1})");
+    }
+    // clang-format off
+    const decltype(db.values) expected = {{"b", true}, {"i", I{7}}, {"f", 2.5f},
+        {"s", std::string("13")}, {"d", evening}, {"o", I{1}}, {"j", std::string(R"({"id":1})")},
+        {"c", blue}};
+    // clang-format on
     EXPECT_EQ(db.values, expected);
-    changeAll();
-    EXPECT_EQ(db.writes, 8 + 8 * 3 + 8) << "once stored, the same values are skipped again";
 }
 
 // An import record's number that its member cannot hold would wrap or be undefined behaviour.

@@ -48,9 +48,7 @@ public:
     void showStatusItem() override { calls.push_back("showStatusItem"); }
     void startGestureCoordinator() override { calls.push_back("startGestureCoordinator"); }
     void loadBookmarks(const std::vector<int>& ids) override {
-        calls.push_back("loadBookmarks");
-        for (int id : ids)
-            calls.back() += " " + std::to_string(id);
+        calls.push_back("loadBookmarks " + testing::PrintToString(ids));
     }
     void rebuildStatusMenuEntries() override { calls.push_back("rebuildStatusMenuEntries"); }
     void updateWakeObserver() override { calls.push_back("updateWakeObserver"); }
@@ -71,7 +69,8 @@ TEST(LaunchSequenceTest, StepsRunInOrderAndTheMenuFollowsPanelsAndGestures) {
                   (std::vector<std::string>{
                       "checkVersion", launchOnLogin ? "login on" : "login off",
                       "terminateLauncherIfRunning", "showStatusItem", "startGestureCoordinator",
-                      "loadBookmarks 0 1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16 17 18 19 20",
+                      "loadBookmarks { 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, "
+                      "17, 18, 19, 20 }",
                       "updateWakeObserver"}));
 
         // The menu's slot entries come 100 ms after launch, then with every panel change; the
@@ -99,15 +98,15 @@ Action file(const char* path) {
 
 TEST(StatusMenuEntriesTest, RingSlotsInOrderUnderOneSeparatorPerPanel) {
     test::FakeWorkspace workspace;
-    workspace.installed = {{"org.gnome.Nautilus", "/apps/org.gnome.Nautilus.desktop"},
-                           {"org.gnome.Terminal", "/apps/org.gnome.Terminal.desktop"},
-                           {"odd", "/apps/odd.desktop"},
-                           {"nameless", "/apps/nameless.desktop"}};
     // The names the entries give; one keeps its file extension, one gives none.
-    workspace.names = {{"org.gnome.Nautilus", "Files"},
-                       {"org.gnome.Terminal", "Terminal"},
-                       {"odd", "Odd.desktop"},
-                       {"nameless", ""}};
+    for (const auto& [id, name] :
+         std::map<std::string, std::string>{{"org.gnome.Nautilus", "Files"},
+                                            {"org.gnome.Terminal", "Terminal"},
+                                            {"odd", "Odd.desktop"},
+                                            {"nameless", ""}}) {
+        workspace.installed[id] = "/apps/" + id + ".desktop";
+        workspace.names[id] = name;
+    }
     ReticleSpec near;
     near.br = app("org.gnome.Nautilus");
     near.tl = file("/home/u/Notes.txt");

@@ -26,82 +26,68 @@ TEST(CommandUrlTest, HostPathAndFirstQueryItemDecideTheCommand) {
         // A 32-bit reading: the float nearest 0.1, not the double.
         {"zentrivo://show?appearDist=0.1", show(0.1f)},
         {"zentrivo://show?appearDist=4%30", show(40.0f)}, // percent-decoded first
-        {"zentrivo://show?appearDist=40%20", show()},     // the whole text must be consumed
-        {"zentrivo://show?appearDist=4%005", show()},     // an embedded NUL ends nothing early
-        {"zentrivo://show?appearDist=", show()},
-        {"zentrivo://show?appearDist", show()},
-        {"zentrivo://show?appeardist=40", show()},
-        {"zentrivo://show?appearDist=1e39", show()}, // beyond a 32-bit float
-        {"zentrivo://show?appearDist=nan", show()},
-        {"zentrivo://show?appearDist=x&appearDist=7", show()}, // the first counts even unread
         {"zentrivo://show?foo=1&appearDist=7", show(7.0f)},
         {"zentrivo://close", close(true)},
         {"zentrivo://close?executing=false", close(false)},
-        {"zentrivo://close?executing=False", close(true)},
-        {"zentrivo://close?executing=false%20", close(true)},
-        {"zentrivo://close?executing", close(true)},
-        // Not acted on: a path, an unknown host, no host, or a malformed URL.
-        {"zentrivo://show/", std::nullopt},
-        {"zentrivo:show", std::nullopt},
-        {"zentrivo://open", std::nullopt},
-        {"zentrivo://Show", std::nullopt},
-        {"zentrivo://show?appearDist=4 0", std::nullopt},
-        {"zentrivo://show?appearDist=%4", std::nullopt},
-        {"zentrivo://show?appearDist=%zz", std::nullopt},
     };
     for (const auto& [url, expected] : cases) {
         SCOPED_TRACE(url);
         EXPECT_EQ(CommandUrl::parse(url), expected);
     }
+    // The whole text must be consumed, an embedded NUL ends nothing early, a float must hold it,
+    // and the first item counts even unread: no distance, but still a show.
+    for (const char* query :
+         {"appearDist=40%20", "appearDist=4%005", "appearDist=", "appearDist", "appeardist=40",
+          "appearDist=1e39", "appearDist=nan", "appearDist=x&appearDist=7"})
+        EXPECT_EQ(CommandUrl::parse(std::string("zentrivo://show?") + query), show()) << query;
+    for (const char* query : {"?executing=False", "?executing=false%20", "?executing"})
+        EXPECT_EQ(CommandUrl::parse(std::string("zentrivo://close") + query), close(true)) << query;
+    // Not acted on: a path, an unknown host, no host, or a malformed URL.
+    for (const char* url : {"zentrivo://show/", "zentrivo:show", "zentrivo://open",
+                            "zentrivo://Show", "zentrivo://show?appearDist=4 0",
+                            "zentrivo://show?appearDist=%4", "zentrivo://show?appearDist=%zz"})
+        EXPECT_EQ(CommandUrl::parse(url), std::nullopt) << url;
 }
 
 // zentrivoctl changed the database behind a running Zentrivo's back: the changed settings are
 // read again, then the reaction of the matching control follows, once, seeing the new values.
 TEST(LiveSettingsTest, ChangedKeysAreReReadThenPostWhatTheirControlPosts) {
-    const std::map<std::string, PropertyValue, std::less<>> before = {
-        {"reticleFlags", std::int64_t{0x180000}},
-        {"arrowKeysDisplays", std::int64_t{1}},
-        {"hoverMillis", std::int64_t{800}},
-        {"firstRingDist", 150.0f}};
     const std::string nearPanel = R"({"id":0,"tl":{"stringValue":"org.gnome.Terminal","type":0}})";
     const std::string farPanel = R"({"id":1,"b":{"stringValue":"/tmp","type":1}})";
     using Changes = std::vector<std::pair<std::string, std::optional<PropertyValue>>>;
     const auto i = [](std::int64_t n) { return PropertyValue(n); };
     struct Row {
-        std::vector<std::string> keys;
-        Changes changes; ///< none: deleted
-        /// What was posted or called, each with the value it could read at that moment.
-        std::string reactions;
-        /// `hoverMillis` and `firstRingDist` afterwards.
-        std::string usedValues = "800 150.000000";
+        Changes changes;       ///< none: deleted
+        std::string reactions; ///< what was posted or called, with the values it could read
+        std::string usedValues = "800 150.000000"; ///< `hoverMillis` and `firstRingDist` after
+        std::vector<std::string> keys = {};        ///< none: the changed ones
     };
     const Row rows[] = {
-        {{"mainReticleSpec"},
-         {{"mainReticleSpec", nearPanel}},
-         "appsUpdated tl=org.gnome.Terminal far=0;"},
-        {{"farReticleSpec"}, {{"farReticleSpec", farPanel}}, "appsUpdated tl= far=1;"},
-        {{"mainReticleSpec", "farReticleSpec"},
-         {{"mainReticleSpec", nearPanel}, {"farReticleSpec", farPanel}},
+        {{{"mainReticleSpec", nearPanel}}, "appsUpdated tl=org.gnome.Terminal far=0;"},
+        {{{"farReticleSpec", farPanel}}, "appsUpdated tl= far=1;"},
+        {{{"mainReticleSpec", nearPanel}, {"farReticleSpec", farPanel}},
          "appsUpdated tl=org.gnome.Terminal far=1;"},
-        {{"restToOneTouches"}, {{"restToOneTouches", i(3)}}, "gestureSelected touches=3;"},
-        {{"arrowKeysDisplays"},
-         {{"arrowKeysDisplays", i(2)}},
-         "arrowDisplaysToggled flags=1572864 arrows=2;"},
-        {{"reticleFlags"}, {{"reticleFlags", {}}}, "arrowDisplaysToggled flags=0 arrows=1;"},
-        {{"hideMenuBarIcon"}, {{"hideMenuBarIcon", true}}, "showStatusItem hidden=1;"},
-        {{"autoRestartOnWake"}, {{"autoRestartOnWake", i(1)}}, "updateWakeObserver wake=1;"},
+        {{{"restToOneTouches", i(3)}}, "gestureSelected touches=3;"},
+        {{{"arrowKeysDisplays", i(2)}}, "arrowDisplaysToggled flags=1572864 arrows=2;"},
+        {{{"reticleFlags", {}}}, "arrowDisplaysToggled flags=0 arrows=1;"},
+        {{{"hideMenuBarIcon", true}}, "showStatusItem hidden=1;"},
+        {{{"autoRestartOnWake", i(1)}}, "updateWakeObserver wake=1;"},
         // Read at each use: re-read, nothing to post; a deleted distance falls back.
-        {{"hoverMillis"}, {{"hoverMillis", i(300)}}, "", "300 150.000000"},
-        {{"firstRingDist"}, {{"firstRingDist", {}}}, "", "800 200.000000"},
+        {{{"hoverMillis", i(300)}}, "", "300 150.000000"},
+        {{{"firstRingDist", {}}}, "", "800 200.000000"},
         // Keys not named keep the value read before, and a key of no setting does nothing.
-        {{"noSuchKey", "background"},
-         {{"hoverMillis", i(300)}, {"background", i(2)}},
-         "backgroundUpdated background=2;"},
+        {{{"hoverMillis", i(300)}, {"background", i(2)}},
+         "backgroundUpdated background=2;",
+         "800 150.000000",
+         {"noSuchKey", "background"}},
     };
     for (const Row& row : rows) {
-        SCOPED_TRACE(row.keys[0] + " " + row.reactions);
+        SCOPED_TRACE(row.changes[0].first + " " + row.reactions);
         test::FakeDefaultsDatabase db;
-        db.values = before;
+        db.values = {{"reticleFlags", i(0x180000)},
+                     {"arrowKeysDisplays", i(1)},
+                     {"hoverMillis", i(800)},
+                     {"firstRingDist", 150.0f}};
         Defaults defaults(db);
         WakeDefaults wakeDefaults(db);
         test::FreedesktopTestProfile profile;
@@ -133,10 +119,12 @@ TEST(LiveSettingsTest, ChangedKeysAreReReadThenPostWhatTheirControlPosts) {
              [&] {
                  record("updateWakeObserver", "wake=" + n(wakeDefaults.autoRestartOnWake.value()));
              }});
-
-        for (const auto& [key, value] : row.changes)
+        std::vector<std::string> changed;
+        for (const auto& [key, value] : row.changes) {
             value ? void(db.values[key] = *value) : void(db.values.erase(key));
-        live.settingsChanged(row.keys);
+            changed.push_back(key);
+        }
+        live.settingsChanged(row.keys.empty() ? changed : row.keys);
         EXPECT_EQ(reactions, row.reactions);
         // Re-reading is no write: the command line's value stays as it wrote it.
         EXPECT_EQ(db.writes, 0);
