@@ -145,8 +145,7 @@ TEST_F(ZentrivoctlTest, ReadDeleteAndPanelsFollowTheDatabaseAndMissingKeysExitOn
                             "changed farReticleSpec;");
 }
 
-// show and close become the command URLs the running program reads; a missing program is exit
-// status 1 with a clear line.
+// A missing program or a refused request is exit status 1 with a clear line.
 TEST_F(ZentrivoctlTest, ShowAndCloseSendTheirUrlOrSayWhyNot) {
     using enum RunningZentrivo::Outcome;
     // The command line, the running program's answer and "status|out|err|what was sent".

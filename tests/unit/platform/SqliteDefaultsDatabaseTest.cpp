@@ -32,9 +32,8 @@ std::string sql(const fs::path& file, const char* text) {
     return first;
 }
 
-/// Takes this thread's power to bypass file permissions away for the guard's life, so that a
-/// file without permissions stops a test running as root as it stops a user. Only the effective
-/// set changes; the permitted set keeps what the destructor restores.
+/// Without the power to bypass file permissions (effective set only, restored on destruction), a
+/// test running as root is stopped by a file without permissions as a user is.
 struct WithoutPermissionOverride {
     __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
     __user_cap_data_struct saved[2]{};

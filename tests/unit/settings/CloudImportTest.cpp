@@ -22,11 +22,10 @@ using namespace std::chrono_literals;
 
 struct FakeCloudStore final : CloudStore {
     std::optional<std::string> string(std::string_view key) const override {
-        const auto found = values.find(std::string(key));
-        return found == values.end() ? std::nullopt : std::optional(found->second);
+        return values.contains(key) ? std::optional(values.find(key)->second) : std::nullopt;
     }
     void observeChanges(ChangeHandler h) override { handler = std::move(h); }
-    std::map<std::string, std::string> values;
+    std::map<std::string, std::string, std::less<>> values;
     ChangeHandler handler;
 };
 
@@ -195,25 +194,22 @@ TEST(CloudImport, TakesOnlyTheSyncedSettingsAndFallsBackToTheDefaultPanel) {
 TEST(CloudConfig, TheExportedRecordImportsElsewhereButNotOnTheMachineThatWroteIt) {
     test::TemporaryDirectory folder;
     CloudRig here(std::nullopt);
-    here.db.values["cloudFolder"] = folder.root.string();
-    here.db.values["safeAreaSize"] = std::int64_t{33};
-    here.db.values["iCloudSync"] = std::int64_t{2};
-    here.db.values["mainReticleSpec"] = std::string(terminalPanel);
+    here.db.values.insert({{"cloudFolder", folder.root.string()},
+                           {"safeAreaSize", std::int64_t{33}},
+                           {"iCloudSync", std::int64_t{2}},
+                           {"mainReticleSpec", std::string(terminalPanel)}});
     std::ostringstream out, err;
     ASSERT_EQ(exportCloudConfig(out, err, here.db, here.profile), ctlStatus::ok) << err.str();
     const std::string text = test::readFile(folder / "config");
     EXPECT_EQ(nlohmann::json::parse(text).at("bundleId"), "com.tovelane.ZentrivoPro");
     here.arrives(text);
-    EXPECT_EQ(here.question.asked, 0);
-    EXPECT_EQ(here.imported, 0);
+    EXPECT_EQ(here.question.asked + here.imported, 0);
     CloudRig there;
     there.arrives(text);
     EXPECT_EQ(there.imported, 1);
-    EXPECT_EQ(there.defaults->safeAreaSize.value(), 33);
-    EXPECT_EQ(there.model->mainSpec(), *ReticleSpec::fromJsonString(terminalPanel));
-    EXPECT_EQ(there.defaults->iCloudSync.value(), OptionalBool::userDisabled);
-    ASSERT_TRUE(here.lastSync());
-    EXPECT_NEAR(there.lastSync().value_or(0), *here.lastSync(), 1e-3);
+    // Everything synced arrives as it was, the time of the record included.
+    here.db.values.erase("cloudFolder");
+    EXPECT_EQ(there.db.values, here.db.values);
 }
 
 } // namespace
