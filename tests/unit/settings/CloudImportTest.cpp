@@ -138,11 +138,9 @@ TEST(CloudImport, ARecordArrivingWhileTheQuestionIsOpenWaitsForTheAnswer) {
     CloudRig rig(std::nullopt);
     rig.question.whileOpen = [&] { rig.arrives(record(600)); };
     rig.arrives(record(500));
-    EXPECT_EQ(rig.question.asked, 1);
-    EXPECT_EQ(rig.imported, 1);
+    EXPECT_EQ(std::pair(rig.question.asked, rig.imported), std::pair(1, 1)) << "asked, imported";
     rig.queue.advance(1h); // then the newer record, without asking
-    EXPECT_EQ(rig.question.asked, 1);
-    EXPECT_EQ(rig.imported, 2);
+    EXPECT_EQ(std::pair(rig.question.asked, rig.imported), std::pair(1, 2)) << "asked, imported";
     EXPECT_NEAR(rig.lastSync().value_or(0), 600.0, 1e-6);
 }
 
@@ -160,9 +158,9 @@ TEST(CloudImport, BadRecordsAndOtherKeysChangeNothingAndAskNothing) {
         for (const bool firstTime : {false, true}) {
             CloudRig rig(firstTime ? std::nullopt : std::optional(100.0));
             rig.arrives(text);
-            EXPECT_EQ(rig.imported, 0);
-            EXPECT_EQ(rig.question.asked, 0);
-            EXPECT_EQ(rig.defaults->safeAreaSize.value(), 25);
+            EXPECT_EQ(
+                std::tuple(rig.imported, rig.question.asked, rig.defaults->safeAreaSize.value()),
+                std::tuple(0, 0, 25));
         }
     }
     CloudRig rig;

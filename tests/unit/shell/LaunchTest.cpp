@@ -107,19 +107,17 @@ TEST(StatusMenuEntriesTest, RingSlotsInOrderUnderOneSeparatorPerPanel) {
         workspace.installed[id] = "/apps/" + id + ".desktop";
         workspace.names[id] = name;
     }
-    ReticleSpec near;
-    near.br = app("org.gnome.Nautilus");
-    near.tl = file("/home/u/Notes.txt");
-    near.t = Action::lastApp();
-    near.tr = app("gone.App"); // no longer installed
-    near.l = Action{"org.gnome.Terminal", ActionType::runningApp};
-    near.r = file("/home/u/Projects/");
-    near.b = app("odd");
-    near.bl = app("nameless");
-    near.c = app("org.gnome.Terminal"); // the centre is never listed
-    ReticleSpec far;
-    far.id = 1;
-    far.bl = app("org.gnome.Terminal");
+    // One app no longer installed; the centre is never listed.
+    const ReticleSpec near{.tl = file("/home/u/Notes.txt"),
+                           .t = Action::lastApp(),
+                           .tr = app("gone.App"),
+                           .l = Action{"org.gnome.Terminal", ActionType::runningApp},
+                           .r = file("/home/u/Projects/"),
+                           .bl = app("nameless"),
+                           .b = app("odd"),
+                           .br = app("org.gnome.Nautilus"),
+                           .c = app("org.gnome.Terminal")};
+    const ReticleSpec far{.id = 1, .bl = app("org.gnome.Terminal")};
 
     const auto entry = [](const char* title, const char* icon, Action action) {
         return StatusMenuEntry{"", title, icon, std::move(action)};
@@ -138,11 +136,10 @@ TEST(StatusMenuEntriesTest, RingSlotsInOrderUnderOneSeparatorPerPanel) {
 
     // A panel with nothing to list (only last-app, running-app, centre or missing apps) gets
     // no separator; the other panel is still listed.
-    ReticleSpec nothing;
-    nothing.t = Action::lastApp();
-    nothing.r = Action{"org.gnome.Terminal", ActionType::runningApp};
-    nothing.b = app("gone.App");
-    nothing.c = app("org.gnome.Nautilus");
+    const ReticleSpec nothing{.t = Action::lastApp(),
+                              .r = Action{"org.gnome.Terminal", ActionType::runningApp},
+                              .b = app("gone.App"),
+                              .c = app("org.gnome.Nautilus")};
     EXPECT_EQ(statusMenuEntries(nothing, far, workspace),
               std::vector<StatusMenuEntry>(expected.end() - 2, expected.end()));
     EXPECT_EQ(statusMenuEntries(near, nothing, workspace),
