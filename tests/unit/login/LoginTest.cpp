@@ -19,25 +19,38 @@ struct LoginRig : test::LoginPortsRig {
     LaunchOnLogin login{{*this, system, queue, *this, *this, log}};
 };
 
-TEST(LaunchOnLogin, CurrentSystemsRegisterTheMainProgramOnlyWhenTheStateDiffers) {
+// Current systems register the main program only when the state differs; older ones switch the
+// launcher off, then as wanted, with one retry 100 ms later.
+TEST(LaunchOnLogin, RegistersTheProgramOrSwitchesTheLauncherAsTheSystemAllows) {
+    const std::string retry = "Unable to set launch on login to true. Retrying in 0.1s";
+    const Texts offOnOn{"launcher off", "launcher on", "launcher on"};
     struct Row {
         const char* name;
+        int major;
         bool enabled, desired, viaSetEnabled;
         std::optional<std::string> registerError, unregisterError;
-        Texts calls, logged;
+        int launcherFailures;
+        Texts calls, logged, errors; ///< all calls; lines logged as default level and as errors
     };
     // clang-format off
     const Row rows[] = {
-        {"off, wanted on", false, true, false, {}, {}, {"register"}, {}},
-        {"on, wanted on: nothing", true, true, false, {}, {}, {}, {}},
-        {"on, wanted off", true, false, false, {}, {}, {"unregister"}, {}},
-        {"off, wanted off: nothing", false, false, false, {}, {}, {}, {}},
-        {"registering fails", false, true, false, "Read-only file system", {}, {"register"},
-         {"Failed to enable launch at login: Read-only file system"}},
-        {"unregistering fails", true, false, false, {}, "Permission denied", {"unregister"},
-         {"Failed to disable launch at login: Permission denied"}},
-        {"enabling while enabled registers again", true, true, true, {}, {}, {"unregister", "register"}, {}},
-        {"... ignoring the unregister error", true, true, true, {}, "busy", {"unregister", "register"}, {}},
+        {"off, wanted on", 13, false, true, false, {}, {}, 0, {"register"}, {}, {}},
+        {"on, wanted on: nothing", 13, true, true, false, {}, {}, 0, {}, {}, {}},
+        {"on, wanted off", 13, true, false, false, {}, {}, 0, {"unregister"}, {}, {}},
+        {"off, wanted off: nothing", 13, false, false, false, {}, {}, 0, {}, {}, {}},
+        {"registering fails", 13, false, true, false, "Read-only file system", {}, 0, {"register"},
+         {"Failed to enable launch at login: Read-only file system"}, {}},
+        {"unregistering fails", 13, true, false, false, {}, "Permission denied", 0, {"unregister"},
+         {"Failed to disable launch at login: Permission denied"}, {}},
+        {"enabling while enabled registers again", 13, true, true, true, {}, {}, 0,
+         {"unregister", "register"}, {}, {}},
+        {"... ignoring the unregister error", 13, true, true, true, {}, "busy", 0,
+         {"unregister", "register"}, {}, {}},
+        {"12: on", 12, false, true, false, {}, {}, 0, {"launcher off", "launcher on"}, {}, {}},
+        {"12: off", 12, false, false, false, {}, {}, 0, {"launcher off", "launcher off"}, {}, {}},
+        {"12: on at the retry", 12, false, true, false, {}, {}, 1, offOnOn, {}, {retry}},
+        {"12: never on", 12, false, true, false, {}, {}, 2, offOnOn, {},
+         {retry, "Still unable to set launch on login"}},
     };
     // clang-format on
     for (const Row& row : rows) {
@@ -46,40 +59,21 @@ TEST(LaunchOnLogin, CurrentSystemsRegisterTheMainProgramOnlyWhenTheStateDiffers)
         rig.mainEnabled = row.enabled;
         rig.registerError = row.registerError;
         rig.unregisterError = row.unregisterError;
-        rig.system.major = 13;
+        rig.system.major = row.major;
+        rig.launcherFailures = row.launcherFailures;
         if (row.viaSetEnabled)
             rig.login.setEnabled(row.desired);
         else
             rig.login.applyLaunchOnLogin(row.desired);
+        rig.queue.advance(99ms);
+        EXPECT_EQ(rig.itemCalls.size(), std::min<std::size_t>(row.calls.size(), 2)) << "the retry";
+        rig.queue.advance(1ms);
+        EXPECT_EQ(rig.itemCalls, row.calls);
+        rig.queue.advance(1h);
         EXPECT_EQ(rig.itemCalls, row.calls);
         EXPECT_EQ(rig.logged(LogLevel::defaultLevel), row.logged);
-    }
-}
-
-TEST(LaunchOnLogin, OlderSystemsSwitchTheLauncherOffThenAsWantedWithOneRetryAt100ms) {
-    const std::string retry = "Unable to set launch on login to true. Retrying in 0.1s";
-    const Texts offOnOn{"launcher off", "launcher on", "launcher on"};
-    // Wanted, failing attempts, the calls after 100 ms and later, the errors.
-    const std::tuple<bool, int, Texts, Texts> rows[] = {
-        {true, 0, {"launcher off", "launcher on"}, {}},
-        {false, 0, {"launcher off", "launcher off"}, {}},
-        {true, 1, offOnOn, {retry}},
-        {true, 2, offOnOn, {retry, "Still unable to set launch on login"}},
-    };
-    for (const auto& [desired, failures, calls, errors] : rows) {
-        SCOPED_TRACE(testing::Message() << desired << ", failing " << failures);
-        LoginRig rig;
-        rig.system.major = 12;
-        rig.launcherFailures = failures;
-        rig.login.applyLaunchOnLogin(desired);
-        rig.queue.advance(99ms);
-        EXPECT_EQ(rig.itemCalls.size(), 2u);
-        rig.queue.advance(1ms);
-        EXPECT_EQ(rig.itemCalls, calls);
-        rig.queue.advance(1h);
-        EXPECT_EQ(rig.itemCalls, calls);
-        EXPECT_EQ(rig.logged(LogLevel::error), errors);
-        EXPECT_EQ(rig.launcherEnabled, desired && failures < 2);
+        EXPECT_EQ(rig.logged(LogLevel::error), row.errors);
+        EXPECT_EQ(rig.launcherEnabled, row.major < 13 && row.desired && row.launcherFailures < 2);
     }
 }
 
