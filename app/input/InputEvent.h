@@ -59,7 +59,7 @@ struct InputEvent {
     /// Seconds since an arbitrary start (system start-up); only differences mean anything.
     double timestamp = 0;
     /// Every touch of a gesture event; empty for other events.
-    std::vector<Touch> touches;
+    std::vector<Touch> touches = {};
 };
 
 } // namespace zentrivo
