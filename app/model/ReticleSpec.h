@@ -15,7 +15,8 @@ namespace zentrivo {
 /// One panel of nine slots: the near panel (`id` 0) or the far panel (`id` 1).
 struct ReticleSpec {
     std::int64_t id = 0;
-    std::optional<Action> tl, t, tr, l, r, bl, b, br, c;
+    std::optional<Action> tl = {}, t = {}, tr = {}, l = {}, r = {}, bl = {}, b = {}, br = {},
+                          c = {};
 
     bool operator==(const ReticleSpec&) const = default;
 
